@@ -1,0 +1,23 @@
+function e = linkdev (X, D)
+%LINKDEV deviations of pair distances from the targets of a distance table
+%   e = linkdev (X, D)
+%
+%   Inputs (real, full double arrays):
+%     X  d-by-n point matrix; point k is column k.
+%     D  distance table [i j target], point numbers from 1 to n; extra
+%        columns are ignored; [] for no rows.
+%
+%   Output: e, m-by-1 for the m rows of D: e(r) = |target - distance| where
+%   that deviation exceeds the tolerance 0.01, and 0 elsewhere (also for a
+%   NaN deviation).
+%
+%   Errors (identifier linkdev:<reason>): notEnoughInputs, notRealDouble,
+%   tooFewColumns (D with rows but under 3 columns), pointOutside (a row
+%   naming a point outside X; the message names the row).
+%
+%   Example:
+%     e = linkdev ([0 3; 0 4], [1 2 4; 1 2 5; 1 2 5.005])   % [1; 0; 0]
+%
+%   See also CEILGAP, FLOORGAP, PENVAL.
+error ('linkdev:notBuilt', 'linkdev: the compiled plug-in is missing; build the toolbox first (see README)');
+end

@@ -1,0 +1,260 @@
+// The five distance-bound plug-ins through the test host: worked examples,
+// outputs created whatever nlhs is, and every bad input rejected with its
+// identifier before anything is created.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "bits.h"
+#include "testhost.h"
+
+using testhost::Array;
+using testhost::Call;
+using testhost::Plugin;
+using testing_util::kInf;
+using testing_util::kNaN;
+
+namespace {
+
+struct Plugins {
+    Plugin penval{testhost::pluginPath("penval")};
+    Plugin penslope{testhost::pluginPath("penslope")};
+    Plugin linkdev{testhost::pluginPath("linkdev")};
+    Plugin ceilgap{testhost::pluginPath("ceilgap")};
+    Plugin floorgap{testhost::pluginPath("floorgap")};
+};
+
+const Plugins& plugins()
+{
+    static const Plugins p;
+    return p;
+}
+
+// A table from its rows.
+Array rows(const std::vector<std::vector<double>>& r)
+{
+    if (r.empty())
+        return testhost::dense(0, 0);
+    const size_t m = r.size(), c = r[0].size();
+    std::vector<double> v(m * c);
+    for (size_t i = 0; i < m; ++i)
+        for (size_t j = 0; j < c; ++j)
+            v[i + j * m] = r[i][j];
+    return testhost::dense(m, c, v);
+}
+
+Array row(const std::vector<double>& v) { return testhost::dense(1, v.size(), v); }
+
+// The worked configuration: points (0, 0) and (3, 4), pair distance 5.
+Array points() { return testhost::dense(2, 2, {0, 0, 3, 4}); }
+
+std::vector<double> outputOf(const Call& c)
+{
+    EXPECT_FALSE(c.failed) << c.id << ": " << c.message;
+    EXPECT_FALSE(c.strayOutput);
+    EXPECT_FALSE(c.inputsChanged);
+    return testhost::values(c.out());
+}
+
+double penvalOf(double ubCode, double lbCode = 1, double w4 = 0)
+{
+    Array X = points(), D = rows({{1, 2, 4}}), Lb = rows({{1, 2, 6, lbCode}}),
+          Ub = rows({{1, 2, 4, ubCode}}), w = row({1, 1, 1, w4}), t = row({3, 5, 7, 2});
+    Call c = plugins().penval.call(1, {X.get(), D.get(), Lb.get(), Ub.get(), w.get(), t.get()});
+    EXPECT_EQ(1u, c.created);
+    EXPECT_EQ(1u, testhost::values(c.out()).size());
+    return outputOf(c).at(0);
+}
+
+Call penslopeCall(double ubCode, double lbCode = 1, double w4 = 0, int nlhs = 1)
+{
+    Array X = points(), D = rows({{1, 2, 2.5}}), Lb = rows({{1, 2, 10, lbCode}}),
+          Ub = rows({{1, 2, 2.5, ubCode}}), w = row({1, 1, 1, w4}), t = row({3, 5, 7, 2});
+    return plugins().penslope.call(nlhs, {X.get(), D.get(), Lb.get(), Ub.get(), w.get(), t.get()});
+}
+
+// A failed call: the expected identifier, and nothing created or written.
+void expectRejected(const Call& c, const std::string& id)
+{
+    EXPECT_TRUE(c.failed);
+    EXPECT_EQ(id, c.id) << c.message;
+    EXPECT_FALSE(c.message.empty());
+    EXPECT_EQ(0u, c.created);
+    EXPECT_EQ(nullptr, c.out());
+    EXPECT_FALSE(c.inputsChanged);
+}
+
+}  // namespace
+
+TEST(Penval, WorkedExample)
+{
+    EXPECT_EQ(4.0, penvalOf(0));
+    EXPECT_EQ(6.0, penvalOf(-1));
+    EXPECT_EQ(8.0, penvalOf(-2));
+    EXPECT_EQ(3.0, penvalOf(-3));
+    EXPECT_EQ(9.0, penvalOf(0, -2));
+    EXPECT_EQ(29.0, penvalOf(0, 1, 1));
+    EXPECT_EQ(4.0, penvalOf(7.9));
+    EXPECT_EQ(8.0, penvalOf(-2.9));
+    EXPECT_EQ(3.0, penvalOf(kNaN));
+}
+
+TEST(Penslope, WorkedExample)
+{
+    EXPECT_EQ((std::vector<double>{6, 8, -6, -8}), outputOf(penslopeCall(0)));
+    EXPECT_EQ((std::vector<double>{0, 0, 0, 0}), outputOf(penslopeCall(-1)));
+    EXPECT_EQ((std::vector<double>{36, 48, -36, -48}), outputOf(penslopeCall(0, -2)));
+    EXPECT_EQ((std::vector<double>{6, 8, 0, 0}), outputOf(penslopeCall(0, 1, 1)));
+    Call c = penslopeCall(-3);
+    EXPECT_EQ((std::vector<double>{9, 12, -9, -12}), outputOf(c));
+    EXPECT_EQ("Error! Unkonw Upper bound!\nError! Unkonw Upper bound!\n", c.printed);
+}
+
+TEST(Reports, WorkedExamples)
+{
+    Array X = points();
+    auto report = [&](const Plugin& p, std::vector<std::vector<double>> t) {
+        Array T = rows(t);
+        Call c = p.call(1, {X.get(), T.get()});
+        return outputOf(c);
+    };
+    EXPECT_EQ((std::vector<double>{1, 1, 0, 0, 5.02 - 5}),
+              report(plugins().linkdev, {{1, 2, 4}, {1, 2, 6}, {1, 2, 5}, {1, 2, 5.005}, {1, 2, 5.02}}));
+    EXPECT_EQ((std::vector<double>{1, 0, 0}),
+              report(plugins().ceilgap, {{1, 2, 4, 9}, {1, 2, 5, 9}, {1, 2, 6, 9}}));
+    EXPECT_EQ((std::vector<double>{1, 0, 0}),
+              report(plugins().floorgap, {{1, 2, 6}, {1, 2, 4}, {1, 2, 5}}));
+    // Coincident points: the tolerance is strict, bounds are reported as they stand.
+    EXPECT_EQ((std::vector<double>{0, 0.02}),
+              report(plugins().linkdev, {{1, 1, 0.01}, {2, 2, 0.02}}));
+    EXPECT_EQ((std::vector<double>{3, 0}), report(plugins().floorgap, {{1, 1, 3}, {1, 1, -3}}));
+    EXPECT_EQ((std::vector<double>{0, 3}), report(plugins().ceilgap, {{1, 1, 3}, {1, 1, -3}}));
+
+    Array empty = testhost::dense(0, 4);
+    Call c = plugins().ceilgap.call(1, {X.get(), empty.get()});
+    ASSERT_FALSE(c.failed);
+    EXPECT_EQ(0u, mxGetM(c.out()));
+    EXPECT_EQ(1u, mxGetN(c.out()));
+}
+
+TEST(Gateways, OutputCreatedWhenNoneRequested)
+{
+    Call c = penslopeCall(0, 1, 0, 0);
+    ASSERT_FALSE(c.failed);
+    EXPECT_EQ(1u, c.created);
+    EXPECT_EQ((std::vector<double>{6, 8, -6, -8}), testhost::values(c.out()));
+    Array X = points(), T = rows({{1, 2, 4}});
+    for (const Plugin* p : {&plugins().linkdev, &plugins().ceilgap, &plugins().floorgap}) {
+        Call r = p->call(0, {X.get(), T.get()});
+        ASSERT_FALSE(r.failed);
+        ASSERT_NE(nullptr, r.out());
+        EXPECT_EQ(1u, mxGetM(r.out()));
+    }
+}
+
+TEST(Gateways, EmptyTablesAndNoPoints)
+{
+    Array X = testhost::dense(3, 0), E = testhost::dense(0, 0), w = row({1, 1, 1, 1}),
+          t = row({1, 1, 1, 1});
+    Call c = plugins().penval.call(1, {X.get(), E.get(), E.get(), E.get(), w.get(), t.get()});
+    EXPECT_EQ(std::vector<double>{0.0}, outputOf(c));
+    c = plugins().penslope.call(1, {X.get(), E.get(), E.get(), E.get(), w.get(), t.get()});
+    ASSERT_FALSE(c.failed);
+    EXPECT_EQ(3u, mxGetM(c.out()));
+    EXPECT_EQ(0u, mxGetN(c.out()));
+    // d = 0: nothing is read, so no point number is rejected.
+    Array X0 = testhost::dense(0, 2), T = rows({{kNaN, 7, 1, 1}});
+    c = plugins().floorgap.call(1, {X0.get(), T.get()});
+    EXPECT_EQ(std::vector<double>{1.0}, outputOf(c));
+}
+
+TEST(Gateways, TooFewInputs)
+{
+    Array X = points(), D = rows({{1, 2, 4}}), w = row({1, 1, 1, 1});
+    expectRejected(plugins().penval.call(1, {X.get(), D.get(), D.get(), D.get(), w.get()}),
+                   "penval:notEnoughInputs");
+    expectRejected(plugins().penslope.call(1, {}), "penslope:notEnoughInputs");
+    expectRejected(plugins().linkdev.call(1, {X.get()}), "linkdev:notEnoughInputs");
+    expectRejected(plugins().ceilgap.call(1, {}), "ceilgap:notEnoughInputs");
+    expectRejected(plugins().floorgap.call(1, {X.get()}), "floorgap:notEnoughInputs");
+}
+
+TEST(Gateways, InputsThatAreNotRealFullDouble)
+{
+    std::vector<Array> bad;
+    bad.push_back(testhost::ofClass(testhost::Class::Single, 2, 4));
+    bad.push_back(testhost::ofClass(testhost::Class::Int32, 2, 4));
+    bad.push_back(testhost::ofClass(testhost::Class::Logical, 2, 4));
+    bad.push_back(testhost::ofClass(testhost::Class::Char, 2, 4));
+    bad.push_back(testhost::complexDense(2, 4));
+    bad.push_back(testhost::sparse(2, 4, {0}, {0, 1, 1, 1, 1}, {1.0}));
+    for (size_t b = 0; b < bad.size(); ++b) {
+        for (int slot = 0; slot < 6; ++slot) {
+            SCOPED_TRACE("bad kind " + std::to_string(b) + " in input " + std::to_string(slot));
+            Array X = points(), D = rows({{1, 2, 4}}), L = rows({{1, 2, 6, 1}}),
+                  U = rows({{1, 2, 4, 0}}), w = row({1, 1, 1, 1}), t = row({1, 1, 1, 1});
+            std::vector<const mxArray*> in = {X.get(), D.get(), L.get(), U.get(), w.get(), t.get()};
+            in[slot] = bad[b].get();
+            expectRejected(plugins().penval.call(1, in), "penval:notRealDouble");
+            expectRejected(plugins().penslope.call(1, in), "penslope:notRealDouble");
+            if (slot < 2) {
+                in[1] = slot == 1 ? bad[b].get() : U.get();
+                expectRejected(plugins().ceilgap.call(1, {in[0], in[1]}), "ceilgap:notRealDouble");
+            }
+        }
+    }
+}
+
+TEST(Gateways, TablesWithTooFewColumnsAndShortWeights)
+{
+    Array X = points(), D = rows({{1, 2, 4}}), D2 = rows({{1, 2}}), L3 = rows({{1, 2, 6}}),
+          L = rows({{1, 2, 6, 1}}), w = row({1, 1, 1, 1}), w3 = row({1, 1, 1}),
+          empty = testhost::dense(0, 0), noCols = testhost::dense(4, 0);
+    expectRejected(plugins().penval.call(1, {X.get(), D2.get(), L.get(), L.get(), w.get(), w.get()}),
+                   "penval:tooFewColumns");
+    expectRejected(plugins().penval.call(1, {X.get(), D.get(), L3.get(), L.get(), w.get(), w.get()}),
+                   "penval:tooFewColumns");
+    expectRejected(plugins().penslope.call(1, {X.get(), D.get(), L.get(), L3.get(), w.get(), w.get()}),
+                   "penslope:tooFewColumns");
+    expectRejected(plugins().linkdev.call(1, {X.get(), D2.get()}), "linkdev:tooFewColumns");
+    expectRejected(plugins().floorgap.call(1, {X.get(), noCols.get()}), "floorgap:tooFewColumns");
+    expectRejected(plugins().penval.call(1, {X.get(), D.get(), L.get(), L.get(), w3.get(), w.get()}),
+                   "penval:tooFewElements");
+    expectRejected(plugins().penslope.call(1, {X.get(), D.get(), L.get(), L.get(), w.get(), empty.get()}),
+                   "penslope:tooFewElements");
+    // A bound table with three columns is enough for a report, and [] is "no rows".
+    EXPECT_FALSE(plugins().floorgap.call(1, {X.get(), L3.get()}).failed);
+    EXPECT_FALSE(plugins().penval.call(1, {X.get(), empty.get(), empty.get(), empty.get(),
+                                           w.get(), w.get()}).failed);
+}
+
+TEST(Gateways, PointNumbersOutsideX)
+{
+    Array X = testhost::dense(3, 3, {0, 0, 0, 1, 1, 1, 2, 2, 2}), w = row({1, 1, 1, 1}),
+          E = testhost::dense(0, 0);
+    // 2.5 with d = 3 reads from offset 4, which still leaves a whole point inside X.
+    for (double i : {2.5, 2.0, 1.0, 1.9, 3.0, 2.9})
+        for (const Plugin* p : {&plugins().linkdev, &plugins().floorgap}) {
+            Array T = rows({{1, 2, 1}, {i, 1, 1}});
+            EXPECT_FALSE(p->call(1, {X.get(), T.get()}).failed) << i;
+        }
+    for (double i : {kNaN, kInf, -kInf, 0.0, -1.0, 0.5, 3.5, 4.0, 1e300, 4294967297.0}) {
+        SCOPED_TRACE(i);
+        Array good = rows({{1, 2, 1, 1}}), bad = rows({{1, 2, 1, 1}, {1, 2, 1, 1}, {2, i, 1, 1}});
+        Call c = plugins().penval.call(1, {X.get(), good.get(), good.get(), bad.get(), w.get(), w.get()});
+        expectRejected(c, "penval:pointOutside");
+        EXPECT_NE(std::string::npos, c.message.find("row 3 of Ub")) << c.message;
+        c = plugins().penslope.call(1, {X.get(), bad.get(), E.get(), E.get(), w.get(), w.get()});
+        expectRejected(c, "penslope:pointOutside");
+        EXPECT_NE(std::string::npos, c.message.find("row 3 of D")) << c.message;
+        expectRejected(plugins().linkdev.call(1, {X.get(), bad.get()}), "linkdev:pointOutside");
+        expectRejected(plugins().ceilgap.call(1, {X.get(), bad.get()}), "ceilgap:pointOutside");
+        c = plugins().floorgap.call(1, {X.get(), bad.get()});
+        expectRejected(c, "floorgap:pointOutside");
+        EXPECT_NE(std::string::npos, c.message.find("row 3 of Lb")) << c.message;
+    }
+    // No points at all: every row names a point outside X.
+    Array none = testhost::dense(3, 0), T = rows({{1, 1, 1}});
+    expectRejected(plugins().linkdev.call(1, {none.get(), T.get()}), "linkdev:pointOutside");
+}
