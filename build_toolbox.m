@@ -1,0 +1,102 @@
+function build_toolbox (outdir, names)
+%BUILD_TOOLBOX compile the toolbox's plug-ins with the host's own mex
+%   build_toolbox                 builds every plug-in into the folder
+%                                 'toolbox' beside this script
+%   build_toolbox (outdir)        builds into OUTDIR (created if needed)
+%   build_toolbox (outdir, names) builds only the plug-ins named in the cell
+%                                 array NAMES, e.g. {'penval', 'penslope'}
+%
+%   Runs in MATLAB (mex with its C++ compiler and its own BLAS) and in GNU
+%   Octave (mex, i.e. mkoctfile --mex). Each plug-in's help file is copied
+%   beside it, with Contents.m, so that `help NAME` and `help OUTDIR` work.
+%   Afterwards: addpath (OUTDIR).
+%
+%   Every plug-in is compiled with -ffp-contract=off: the kernels keep their
+%   order of operations to the last bit, which a fused multiply-add would
+%   change.
+%
+%   Example:
+%     build_toolbox ('/tmp/mytoolbox', {'penval'});
+%     addpath ('/tmp/mytoolbox');
+%     penval ([0 3; 0 4], [1 2 4], [], [], [1 1 1 0], [1 1 1 1])   % 1
+%
+%   See also MEX, ADDPATH.
+
+  root = fileparts (mfilename ('fullpath'));
+  if (nargin < 1 || isempty (outdir))
+    outdir = fullfile (root, 'toolbox');
+  end
+  gateway = fullfile (root, 'gateway');
+
+  % name, folder, kernel sources, needs the host's BLAS
+  plugins = {
+    'penval',       'distgeom',   {'penval_kernel.cpp'},   false
+    'penslope',     'distgeom',   {'penslope_kernel.cpp'}, false
+    'linkdev',      'distgeom',   {'reports_kernel.cpp'},  false
+    'ceilgap',      'distgeom',   {'reports_kernel.cpp'},  false
+    'floorgap',     'distgeom',   {'reports_kernel.cpp'},  false
+    'pairsq',       'distmatrix', {'pairsq_kernel.cpp'},   false
+    'obsprod',      'lowrank',    {'obsprod_kernel.cpp'},  false
+    'obsprod_blas', 'lowrank',    {},                      true
+    'nzfill',       'lowrank',    {'nzfill_kernel.cpp'},   false
+    'nzfill_blas',  'lowrank',    {},                      true
+  };
+  if (nargin >= 2)
+    unknown = setdiff (names, plugins(:,1));
+    if (~isempty (unknown))
+      error ('build_toolbox:unknownPlugin', 'build_toolbox: no plug-in named %s', unknown{1});
+    end
+    plugins = plugins(ismember (plugins(:,1), names), :);
+  end
+
+  if (~exist (outdir, 'dir'))
+    mkdir (outdir);
+  end
+  is_octave = exist ('OCTAVE_VERSION', 'builtin') > 0;
+  if (is_octave)
+    % mkoctfile takes its flags from the environment; restore them after.
+    saved = {getenv('CXXFLAGS'), getenv('LDFLAGS')};
+    cleanup = onCleanup (@() restore_flags (saved));
+    setenv ('CXXFLAGS', '-O2 -std=c++17 -ffp-contract=off -fvisibility=hidden');
+    setenv ('LDFLAGS', ['-Wl,--version-script=' fullfile(gateway, 'mexFunction.map')]);
+  end
+
+  for p = 1:rows (plugins)
+    [name, folder, kernels, blas] = plugins{p,:};
+    srcdir = fullfile (root, folder);
+    sources = [{fullfile(srcdir, [name '.cpp'])}, ...
+               cellfun(@(f) fullfile (srcdir, f), kernels, 'UniformOutput', false), ...
+               {fullfile(gateway, 'mexargs.cpp')}];
+    includes = {['-I' gateway], ['-I' srcdir]};
+    fprintf ('build_toolbox: compiling %s ...\n', name);
+    if (is_octave)
+      args = [includes, sources, {'-o', fullfile(outdir, name)}];
+      if (blas)
+        args = [args, strsplit(strtrim (mkoctfile ('-p', 'BLAS_LIBS')))];
+      end
+    else
+      % MATLAB's own BLAS (libmwblas) takes 64-bit integers on 64-bit hosts.
+      args = [{'-R2017b', 'CXXFLAGS=$CXXFLAGS -std=c++17 -ffp-contract=off -fvisibility=hidden'}, ...
+              includes, sources, {'-outdir', outdir, '-output', name}];
+      if (blas)
+        args = [args, {'-DTOOLBOX_BLAS_INT64=1', '-lmwblas'}];
+      end
+    end
+    mex (args{:});
+    copyfile (fullfile (srcdir, [name '.m']), fullfile (outdir, [name '.m']));
+  end
+  contents = fullfile (root, 'doc', 'Contents.m');
+  if (exist (contents, 'file'))
+    copyfile (contents, fullfile (outdir, 'Contents.m'));
+  end
+  fprintf ('build_toolbox: %d plug-in(s) built in %s\n', rows (plugins), outdir);
+end
+
+function restore_flags (saved)
+  setenv ('CXXFLAGS', saved{1});
+  setenv ('LDFLAGS', saved{2});
+end
+
+function n = rows (c)
+  n = size (c, 1);
+end
