@@ -89,10 +89,20 @@ function(toolbox_plugin)
   endif()
 
   if(TOOLBOX_MATLAB)
+    # MATLAB's plug-ins link its own BLAS (libmwblas), which takes 64-bit
+    # integers on 64-bit hosts.
+    set(mlibs ${P_LINK})
+    if(P_BLAS)
+      list(APPEND mlibs ${Matlab_BLAS_LIBRARY})
+    endif()
     matlab_add_mex(NAME ${P_NAME}_matlab SRC ${sources} OUTPUT_NAME ${P_NAME}
-      LINK_TO ${libs} R2017b)
+      LINK_TO ${mlibs} R2017b)
     target_include_directories(${P_NAME}_matlab PRIVATE ${TOOLBOX_GATEWAY_DIR})
-    target_compile_definitions(${P_NAME}_matlab PRIVATE ${TOOLBOX_BLAS_DEFS})
+    if(P_BLAS)
+      target_compile_definitions(${P_NAME}_matlab PRIVATE TOOLBOX_BLAS_INT64=1)
+    endif()
+    set_target_properties(${P_NAME}_matlab PROPERTIES
+      CXX_VISIBILITY_PRESET hidden LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/matlab)
   endif()
 endfunction()
 
