@@ -1,0 +1,55 @@
+// The test host sees what a plug-in created, printed and wrote, and how the
+// call ended.
+#include <gtest/gtest.h>
+
+#include "testhost.h"
+
+namespace {
+const testhost::Plugin& bad()
+{
+    static const testhost::Plugin p(testhost::pluginPath("misbehaving_plugin"));
+    return p;
+}
+}  // namespace
+
+TEST(TestHost, SeesAnOutputCreatedBeforeAnError)
+{
+    testhost::Array mode = testhost::scalar(1);
+    testhost::Call c = bad().call(1, {mode.get()});
+    EXPECT_TRUE(c.failed);
+    EXPECT_EQ("bad:afterCreate", c.id);
+    EXPECT_EQ("failed after creating 1 output", c.message);
+    EXPECT_EQ(1u, c.created);
+}
+
+TEST(TestHost, SeesWritesPrintsAndStrayOutputs)
+{
+    testhost::Array two = testhost::scalar(2), three = testhost::scalar(3),
+                    four = testhost::scalar(4), zero = testhost::scalar(0);
+    EXPECT_TRUE(bad().call(0, {two.get()}).inputsChanged);
+    EXPECT_EQ(7.0, testhost::values(two.get())[0]);
+
+    testhost::Call c = bad().call(0, {three.get()});
+    EXPECT_FALSE(c.failed);
+    EXPECT_EQ("line 3\n", c.printed);
+    EXPECT_EQ(1u, c.created);
+    ASSERT_NE(nullptr, c.out());
+    EXPECT_EQ(1u, mxGetM(c.out()));
+
+    EXPECT_TRUE(bad().call(1, {four.get()}).strayOutput);
+
+    c = bad().call(1, {zero.get()});
+    EXPECT_TRUE(c.failed);
+    EXPECT_EQ("", c.id);
+    EXPECT_EQ("plain message", c.message);
+    EXPECT_EQ(0u, c.created);
+}
+
+TEST(TestHost, SparseArraysExposeTheirStoredValues)
+{
+    // 2-by-2 with entries (1,1) = 1 and (2,2) = 2, room for 5 stored values.
+    testhost::Array s = testhost::sparse(2, 2, {0, 1}, {0, 1, 2}, {1.0, 2.0}, 5);
+    EXPECT_TRUE(mxIsSparse(s.get()));
+    EXPECT_EQ(2u, mxGetJc(s.get())[2]);
+    EXPECT_EQ((std::vector<double>{1.0, 2.0}), testhost::values(s.get()));
+}
