@@ -135,7 +135,8 @@ Array sparse(size_t rows, size_t cols, const std::vector<mwIndex>& ir,
     a->real = allocateBytes(nzmax * sizeof(double));
     a->ir = new mwIndex[nzmax]();
     a->jc = new mwIndex[cols + 1];
-    std::memcpy(a->real, pr.data(), pr.size() * sizeof(double));
+    if (!pr.empty())  // an empty vector's data() may be null, which memcpy must not get
+        std::memcpy(a->real, pr.data(), pr.size() * sizeof(double));
     std::copy(ir.begin(), ir.end(), a->ir);
     std::copy(jc.begin(), jc.end(), a->jc);
     return Array(a);
