@@ -1,0 +1,98 @@
+// One fuzzed call of a plug-in, and the byte format it is decoded from.
+//
+// Every byte string decodes to some call; missing bytes read as zero. Layout:
+//
+//   plug-in   1 byte, modulo the number of plug-ins (see kPlugins)
+//   nlhs      1 byte, modulo 4
+//   nrhs      1 byte, modulo 9; that many inputs follow
+//   input     kind byte (modulo 8, see Kind), then
+//               Alias:  1 byte, modulo the number of earlier inputs
+//               others: rows byte, cols byte (each an index into kDims),
+//                       [sparse: 1 byte, extra storage slots modulo 4]
+//                       count byte k, then k values
+//   value     1 lead byte:
+//               0..127    the integer lead - 8            (-8 .. 119)
+//               128..191  (lead - 160) / 10               (-3.2 .. 3.1)
+//               192..223  kSpecial[lead - 192]            (NaN, infinities, -0, huge, ...)
+//               224..239  the next 8 bytes, little-endian, as the bits of a double
+//               240..255  the next 2 bytes, little-endian, as an integer (0 .. 65535)
+//
+// An input's elements take its k values cyclically in column-major order (all
+// zero when k = 0). Shapes whose element count exceeds kMaxElements lose
+// their larger dimension (it becomes 0), so that huge dimensions occur only in
+// empty arrays and no input costs more than a few megabytes.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace fuzzcase {
+
+// Every plug-in the fuzz target drives, in the order of the plug-in byte.
+constexpr std::array<const char*, 10> kPlugins = {
+    "penval",  "penslope", "linkdev",      "ceilgap", "floorgap",
+    "pairsq",  "obsprod",  "obsprod_blas", "nzfill",  "nzfill_blas"};
+
+enum class Kind : uint8_t {
+    Double,         // real full double
+    Single,         // the values rounded to single precision
+    Int32,          // the values truncated and saturated to int32
+    Logical,        // value != 0
+    Char,           // the values truncated and saturated to 0 .. 65535
+    SparseDouble,   // real sparse double: the nonzero values stored
+    ComplexDouble,  // complex full double: the values as the real part, imaginary 0
+    Alias,          // the very same array as an earlier input
+};
+constexpr int kKinds = 8;
+
+constexpr int kMaxNlhs = 3;
+constexpr int kMaxNrhs = 8;
+constexpr uint64_t kMaxElements = uint64_t(1) << 17;
+
+// Dimensions by rows/cols byte (modulo 32): 0 and 1, small ones, sizes around
+// the 32-bit limits of the kernels (46340^2 < 2^31 - 1 < 46341^2) and beyond.
+constexpr std::array<uint64_t, 32> kDims = {
+    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16,
+    20, 32, 50, 64, 100, 128, 255, 256, 1000, 4096,
+    46340, 46341, 65536, uint64_t(1) << 31, (uint64_t(1) << 32) + 1, uint64_t(1) << 40};
+
+// The values of lead bytes 192..223, bit patterns included (NaN payloads, -0).
+extern const std::array<double, 32> kSpecial;
+
+struct Input {
+    Kind kind = Kind::Double;
+    uint8_t rowsIndex = 0, colsIndex = 0;  // into kDims
+    uint8_t slack = 0;                     // sparse: storage slots beyond the stored entries
+    uint8_t aliasOf = 0;                   // Alias: index of the earlier input
+    std::vector<double> values;            // cycled over the elements
+
+    uint64_t rows() const;  // after the element limit
+    uint64_t cols() const;
+    double element(uint64_t i) const { return values.empty() ? 0.0 : values[i % values.size()]; }
+};
+
+struct Case {
+    uint8_t plugin = 0;  // index into kPlugins
+    int nlhs = 1;
+    std::vector<Input> inputs;  // nrhs of them
+};
+
+Case decode(const uint8_t* data, size_t size);
+
+// The bytes that decode to `c`. Values are written in their shortest form, so
+// decode(encode(c)) == c for every case whose fields are in range (at most 255
+// values per input, a valid alias index).
+std::vector<uint8_t> encode(const Case& c);
+
+// Index of a dimension in kDims; throws std::invalid_argument if absent.
+uint8_t dimIndex(uint64_t dim);
+
+bool operator==(const Input& a, const Input& b);
+inline bool operator==(const Case& a, const Case& b)
+{
+    return a.plugin == b.plugin && a.nlhs == b.nlhs && a.inputs == b.inputs;
+}
+
+}  // namespace fuzzcase
