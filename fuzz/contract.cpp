@@ -238,7 +238,7 @@ std::string checkNzfill(const std::vector<const mxArray*>& in,
         return "created " + std::to_string(c.created) + " arrays";
     if (c.outputs.at(0))
         return "stored an output";
-    const uint64_t n = uint64_t(countOf(in[2]));
+    const uint64_t n = uint64_t(countOf(before[2].get()));
     testhost::Array expected = testhost::copy(before[0].get());
     if (n > 0) {
         if (n > storedCount(before[0].get()) || n > storedCount(before[1].get()))
@@ -278,18 +278,24 @@ std::string checkCall(const std::string& plugin, int nlhs,
                       const std::vector<const mxArray*>& inputs,
                       const std::vector<testhost::Array>& before, const testhost::Call& call)
 {
+    // What the call was given: the inputs as they were before it. (nzfill
+    // writes into S, and S may be L as well.)
+    std::vector<const mxArray*> given;
+    for (const testhost::Array& a : before)
+        given.push_back(a.get());
+
     if (call.strayOutput)
         return "stored an array the host did not create";
     for (size_t i = 1; i < call.outputs.size(); ++i)
         if (call.outputs[i])
             return "filled output slot " + std::to_string(i + 1);
     if (call.failed)
-        return checkFailure(plugin, nlhs, inputs, call);
+        return checkFailure(plugin, nlhs, given, call);
 
-    if (const char* expected = documentedError(plugin, nlhs, inputs))
+    if (const char* expected = documentedError(plugin, nlhs, given))
         return *expected ? "succeeded where it must fail with \"" + std::string(expected) + "\""
                          : "succeeded on input it must reject";
-    if (std::string bad = checkClasses(plugin, inputs); !bad.empty())
+    if (std::string bad = checkClasses(plugin, given); !bad.empty())
         return bad;
     if (plugin == "penslope") {
         if (!onlyDiagnostics(call.printed))
@@ -299,7 +305,7 @@ std::string checkCall(const std::string& plugin, int nlhs,
     }
     if (isNzfill(plugin))
         return checkNzfill(inputs, before, call);
-    return checkOutput(plugin, inputs, call);
+    return checkOutput(plugin, given, call);
 }
 
 }  // namespace fuzzcase

@@ -257,6 +257,8 @@ void nzfillSeeds(Seeds& s)
         s.add(n, "full-S", 0, {dbl(2, 3, {1, 2, 3, 4, 5, 6}), v, row({3})});
         s.add(n, "v-longer", 0, {S, row({7, 8, 9, 10, 11, 12}), row({1})});
         s.add(n, "v-is-S", 0, {S, alias(0), row({4})});
+        s.add(n, "v-is-full-S", 0, {dbl(2, 2, {1, kNaN, -0.0, 4}), alias(0), row({4})});
+        s.add(n, "count-is-S", 0, {dbl(1, 3, {2, 5, 6}), row({7, 8}), alias(0)});
         s.add(n, "v-as-matrix", 0, {S, dbl(2, 2, {7, 8, 9, 10}), row({4})});
         // Bad inputs.
         s.add(n, "one-output", 1, {S, v, row({2})});
