@@ -1,0 +1,27 @@
+function Q = pairsq (X)
+%PAIRSQ squared distances between all points of a point matrix
+%   Q = pairsq (X)
+%
+%   Input:
+%     X  d-by-n real, full double point matrix; point k is column k.
+%   Further inputs are ignored.
+%
+%   Output: Q, n-by-n, Q(i,j) = sum over k = 1..d of (X(k,i) - X(k,j))^2,
+%   summed in coordinate order. Each element with i <= j is computed (the
+%   diagonal included: 0 for a finite point, NaN for a point with an infinite
+%   or NaN coordinate) and Q(j,i) is an exact copy of Q(i,j), so Q == Q.'
+%   to the last bit. X with no columns gives a 0-by-0 Q; X with no rows an
+%   n-by-n Q of zeros.
+%
+%   Errors:
+%     "Input of inproper type" (no identifier): X is not a double array
+%       (single, integer, logical, char, ...).
+%     pairsq:noInput      called without an input.
+%     pairsq:notRealFull  X is sparse or complex.
+%
+%   Example:
+%     Q = pairsq ([0 3; 0 4])     % [0 25; 25 0]
+%
+%   See also PENVAL, LINKDEV.
+error ('pairsq:notBuilt', 'pairsq: the compiled plug-in is missing; build the toolbox first (see README)');
+end
