@@ -1,0 +1,91 @@
+// The two level-1 routines of the Fortran BLAS interface that the BLAS
+// variants call, and host-free helpers around them.
+//
+// The BLAS integer is 32 bits unless TOOLBOX_BLAS_INT64 is defined (64-bit
+// MATLAB's own BLAS takes 64-bit integers). A count larger than that integer
+// holds is handed over in several calls, never truncated.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+#include "convert.h"
+
+namespace lowrank {
+
+#ifdef TOOLBOX_BLAS_INT64
+using blas_int = int64_t;
+#else
+using blas_int = int32_t;
+#endif
+
+// Largest count one BLAS call takes.
+constexpr int64_t kBlasMaxCount = std::numeric_limits<blas_int>::max();
+
+using DotRoutine = double (*)(const blas_int* n, const double* x, const blas_int* incx,
+                              const double* y, const blas_int* incy);
+using CopyRoutine = void (*)(const blas_int* n, const double* x, const blas_int* incx,
+                             double* y, const blas_int* incy);
+
+}  // namespace lowrank
+
+extern "C" {
+// Every argument by address, as the Fortran interface passes them.
+double ddot_(const lowrank::blas_int* n, const double* x, const lowrank::blas_int* incx,
+             const double* y, const lowrank::blas_int* incy);
+void dcopy_(const lowrank::blas_int* n, const double* x, const lowrank::blas_int* incx,
+            double* y, const lowrank::blas_int* incy);
+}
+
+namespace lowrank {
+
+// Dot product of the n doubles at x and y (stride 1) through `dot`, in calls
+// of at most `limit` (1 .. kBlasMaxCount) elements; the partial products are
+// added in order. n = 0 makes one call of length 0.
+inline double dotInChunks(DotRoutine dot, int64_t n, const double* x, const double* y,
+                          int64_t limit = kBlasMaxCount)
+{
+    const blas_int one = 1;
+    blas_int len = static_cast<blas_int>(n < limit ? n : limit);
+    double s = dot(&len, x, &one, y, &one);
+    for (int64_t done = len; done < n; done += len) {
+        len = static_cast<blas_int>(n - done < limit ? n - done : limit);
+        s = s + dot(&len, x + done, &one, y + done, &one);
+    }
+    return s;
+}
+
+// Copies the n doubles at src to dst (stride 1) through `copy`, in calls of
+// at most `limit` (1 .. kBlasMaxCount) elements. n = 0 makes one call of
+// length 0, which copies nothing.
+inline void copyInChunks(CopyRoutine copy, int64_t n, const double* src, double* dst,
+                         int64_t limit = kBlasMaxCount)
+{
+    const blas_int one = 1;
+    blas_int len = static_cast<blas_int>(n < limit ? n : limit);
+    copy(&len, src, &one, dst, &one);
+    for (int64_t done = len; done < n; done += len) {
+        len = static_cast<blas_int>(n - done < limit ? n - done : limit);
+        copy(&len, src + done, &one, dst + done, &one);
+    }
+}
+
+// The BLAS form of obsprodKernel: v[k] is the dot product of column I[k] of
+// Xt with column J[k] of Y as `dot` sums it (the BLAS chooses its own order
+// of summation). With r = 0 each v[k] is the BLAS's product of length 0.
+inline void obsprodBlasKernel(DotRoutine dot, int64_t r, int64_t L, const double* Xt,
+                              const double* Y, const double* I, const double* J, double* v,
+                              int64_t limit = kBlasMaxCount)
+{
+    for (int64_t k = 0; k < L; ++k) {
+        const double* x = Xt;
+        const double* y = Y;
+        if (r > 0) {
+            x += tbx::columnOffset(I[k], r);
+            y += tbx::columnOffset(J[k], r);
+        }
+        v[k] = dotInChunks(dot, r, x, y, limit);
+    }
+}
+
+}  // namespace lowrank

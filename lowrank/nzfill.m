@@ -1,0 +1,45 @@
+function nzfill (S, v, L)
+%NZFILL overwrite the stored values of a sparse matrix in place
+%   nzfill (S, v, L)
+%
+%   Copies v(1:n), n = fix (L), into the first n stored values of S, in
+%   S's storage order (column by column, rows ascending within a column),
+%   bit for bit. The pattern of S stays as it is: a value set to 0 stays
+%   stored. Returns nothing.
+%
+%   IN PLACE: nzfill writes into the storage of S itself. Every variable that
+%   shares that storage sees the change: after T = S, nzfill (S, v, L)
+%   changes T as well, and so does a matrix held by the caller of the
+%   function that calls nzfill. Call it on a matrix no other variable
+%   shares: build S in the same function, or make a private copy first:
+%     S = S * 1;          % a separate sparse copy (S + 0 would make it full)
+%     nzfill (S, v, L);
+%
+%   Inputs:
+%     S  real double array, sparse (its stored values are replaced) or full
+%        (its first n elements in column-major order are replaced).
+%     v  real double array of at least n values, read column-major; of a
+%        sparse v its stored values are read, in storage order.
+%     L  count, truncated toward zero: 2.9 copies 2 values, any L between
+%        -1 and 1 (exclusive) copies none.
+%   With v from OBSPROD at the positions of S's stored entries, nzfill
+%   turns S into the sampled matrix without rebuilding it.
+%
+%   Errors, S unchanged in every case:
+%     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
+%       output requested.
+%     nzfill:notRealDouble  S or v not a real double array, or L not a
+%                           real, full double array.
+%     nzfill:badCount       L empty, NaN, or -1 or less.
+%     nzfill:countTooLarge  fix (L) above the number of stored values of S
+%                           (the stored entries of a sparse S, numel of a full one) or above
+%                           the values of v (counted the same way).
+%
+%   Example:
+%     S = sparse ([1 1 2], [1 2 2], [1 2 3]);   % stored values 1 2 3
+%     nzfill (S, [7 0 9], 3);
+%     full (S)      % [7 0; 0 9]; S keeps its 3 stored entries
+%
+%   See also OBSPROD, NZFILL_BLAS.
+error ('nzfill:notBuilt', 'nzfill: the compiled plug-in is missing; build the toolbox first (see README)');
+end

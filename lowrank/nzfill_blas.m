@@ -1,0 +1,32 @@
+function nzfill_blas (S, v, L)
+%NZFILL_BLAS overwrite the stored values of a sparse matrix in place, through the BLAS
+%   nzfill_blas (S, v, L)
+%
+%   The same call, effect and checks as NZFILL, with the copy done by the
+%   BLAS routine dcopy of the BLAS the host uses. Copies v(1:n), n = fix (L),
+%   into the first n stored values of S; the pattern of S stays as it is.
+%
+%   IN PLACE: nzfill_blas writes into the storage of S itself, and every
+%   variable sharing that storage sees the change. Call it on a matrix no
+%   other variable shares: build S in the same function, or first make a
+%   private copy with S = S * 1 (S + 0 would make it full).
+%
+%   Inputs: S real double (sparse or full), v real double with at least n
+%   values (of a sparse v, its stored values), L the count (any L between -1
+%   and 1 exclusive copies nothing).
+%
+%   Errors, S unchanged in every case:
+%     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
+%       output requested;
+%   then (identifier nzfill_blas:<reason>): notRealDouble, badCount (L
+%   empty, NaN, or -1 or less), countTooLarge (fix (L) above the stored
+%   values of S or of v).
+%
+%   Example:
+%     S = sparse ([1 1 2], [1 2 2], [1 2 3]);
+%     nzfill_blas (S, [7 0 9], 3);
+%     full (S)      % [7 0; 0 9]; S keeps its 3 stored entries
+%
+%   See also NZFILL, OBSPROD_BLAS.
+error ('nzfill_blas:notBuilt', 'nzfill_blas: the compiled plug-in is missing; build the toolbox first (see README)');
+end

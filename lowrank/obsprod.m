@@ -1,0 +1,40 @@
+function v = obsprod (Xt, Y, I, J, L)
+%OBSPROD products of two factors at sampled positions
+%   v = obsprod (Xt, Y, I, J, L)
+%
+%   Inputs (real, full double arrays):
+%     Xt  r-by-m left factor, transposed: column p of Xt is row p of Xt.'.
+%     Y   r-by-n right factor.
+%     I   row numbers (1 to m) of the sampled positions; any shape, read as
+%         a flat list; only the first L elements are used.
+%     J   column numbers (1 to n), likewise.
+%     L   number of positions, truncated toward zero (2.9 gives 2).
+%
+%   Output: v, 1-by-L: v(k) = (Xt.' * Y)(I(k), J(k)), the dot product of
+%   column I(k) of Xt with column J(k) of Y, summed from 0 term by term in
+%   row order. L of 0 or less, or NaN, gives a 1-by-0 v; r = 0 gives zeros.
+%   Column numbers are multiplied before they are truncated: with r = 2 an
+%   index of 2.5 reads from offset 3, i.e. the second value of column 2
+%   and the first of column 3; such an index is accepted while the values
+%   it reads lie inside the factor.
+%
+%   Errors, first the fixed messages (no identifier), in this order:
+%     "Usage: v = obsprod (Xt, Y, I, J, L)"  not five inputs, or more than
+%                                            one output requested.
+%     "rows of Xt must be equal to rows of Y"
+%     "rank must be r <= min(m,n)"           more rows than columns in Xt or Y.
+%   then (identifier obsprod:<reason>):
+%     notRealDouble  an input that is not a real, full double array.
+%     badCount       L is empty.
+%     indexTooShort  I or J has fewer than L elements.
+%     columnOutside  an I(k) or J(k) that names no whole column of its
+%                    factor (NaN, infinite, below 1, beyond m or n); the
+%                    message names k.
+%
+%   Example:
+%     Xt = [1 2; 3 4]; Y = [5 6 7; 8 9 10];
+%     v = obsprod (Xt, Y, [1 2], [3 1], 2)     % [37 42]
+%
+%   See also OBSPROD_BLAS, NZFILL.
+error ('obsprod:notBuilt', 'obsprod: the compiled plug-in is missing; build the toolbox first (see README)');
+end

@@ -1,0 +1,27 @@
+function v = obsprod_blas (Xt, Y, I, J, L)
+%OBSPROD_BLAS products of two factors at sampled positions, through the BLAS
+%   v = obsprod_blas (Xt, Y, I, J, L)
+%
+%   The same call, output and checks as OBSPROD, with each dot product
+%   computed by the BLAS routine ddot of the BLAS the host uses. The BLAS
+%   chooses its own order of summation, so v can differ from OBSPROD's in
+%   the last bits.
+%
+%   Inputs (real, full double arrays): Xt r-by-m, Y r-by-n, I and J the row
+%   and column numbers (first L elements used), L the number of positions.
+%
+%   Output: v, 1-by-L, v(k) = (Xt.' * Y)(I(k), J(k)).
+%
+%   Errors, first the fixed messages of OBSPROD (no identifier):
+%     "Usage: v = obsprod (Xt, Y, I, J, L)", "rows of Xt must be equal to
+%     rows of Y", "rank must be r <= min(m,n)";
+%   then (identifier obsprod_blas:<reason>): notRealDouble, badCount (L
+%   empty), indexTooShort (I or J with fewer than L elements),
+%   columnOutside (an index naming no whole column of its factor).
+%
+%   Example:
+%     v = obsprod_blas ([1 2; 3 4], [5 6 7; 8 9 10], [1 2], [3 1], 2)   % [37 42]
+%
+%   See also OBSPROD, NZFILL_BLAS.
+error ('obsprod_blas:notBuilt', 'obsprod_blas: the compiled plug-in is missing; build the toolbox first (see README)');
+end
