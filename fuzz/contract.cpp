@@ -54,13 +54,16 @@ int64_t countOf(const mxArray* L)
     return std::max<int64_t>(0, tbx::truncToInt64(mxGetScalar(L)));
 }
 
-bool onlyDiagnostics(std::string text)
+// True when `text` is made of penslope's two diagnostics alone (a row may
+// print one d times, so the text can be long: it is walked once).
+bool onlyDiagnostics(const std::string& text)
 {
-    while (!text.empty()) {
-        if (text.rfind(kLowerUnknown, 0) == 0)
-            text.erase(0, std::strlen(kLowerUnknown));
-        else if (text.rfind(kUpperUnknown, 0) == 0)
-            text.erase(0, std::strlen(kUpperUnknown));
+    size_t at = 0;
+    while (at < text.size()) {
+        if (text.compare(at, std::strlen(kLowerUnknown), kLowerUnknown) == 0)
+            at += std::strlen(kLowerUnknown);
+        else if (text.compare(at, std::strlen(kUpperUnknown), kUpperUnknown) == 0)
+            at += std::strlen(kUpperUnknown);
         else
             return false;
     }
