@@ -18,6 +18,9 @@ function Q = pairsq (X)
 %       (single, integer, logical, char, ...).
 %     pairsq:noInput      called without an input.
 %     pairsq:notRealFull  X is sparse or complex.
+%     pairsq:tooLarge     X has so many points (2^30 or more) that the n-by-n
+%                         result could not be addressed; smaller results that
+%                         do not fit in memory get the host's own error.
 %
 %   Example:
 %     Q = pairsq ([0 3; 0 4])     % [0 25; 25 0]

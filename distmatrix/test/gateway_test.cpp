@@ -93,4 +93,10 @@ TEST(PairsqGateway, RejectsBadInput)
     expectRejected(pairsq().call(1, {complex.get()}), "pairsq:notRealFull");
     Array sp = testhost::sparse(2, 3, {0, 1}, {0, 1, 1, 2}, {5.0, 7.0});
     expectRejected(pairsq().call(1, {sp.get()}), "pairsq:notRealFull");
+
+    // No coordinates but 2^32 points: n*n doubles would wrap a 64-bit size.
+    for (size_t n : {size_t(1) << 32, size_t(1) << 30, size_t(3037000500)}) {
+        Array huge = testhost::dense(0, n);
+        expectRejected(pairsq().call(1, {huge.get()}), "pairsq:tooLarge");
+    }
 }

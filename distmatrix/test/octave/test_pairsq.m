@@ -33,6 +33,7 @@ function test_pairsq ()
   assert_rejected (@() pairsq (), 'pairsq:noInput');
   assert_rejected (@() pairsq (sparse ([0 3; 0 4])), 'pairsq:notRealFull');
   assert_rejected (@() pairsq ([0 3; 0 4i]), 'pairsq:notRealFull');
+  assert_rejected (@() pairsq (zeros (0, 2^32)), 'pairsq:tooLarge');
 
   % help prints the usage; the compiled plug-in is what runs.
   text = evalc ('help pairsq');
