@@ -80,8 +80,7 @@ inline ObsprodInputs obsprodInputs(const char* plugin, int nlhs, int nrhs,
 }
 
 // The inputs of nzfill (S, v, L), checked: where to write, what, how many.
-// S and v may be sparse or full; what is written and read are the doubles
-// behind their data pointers (a sparse array's stored values).
+// S may be sparse (its stored values are written) or full; v is full.
 struct NzfillInputs {
     double* S;
     const double* v;
@@ -94,8 +93,8 @@ inline NzfillInputs nzfillInputs(const char* plugin, int nlhs, int nrhs, const m
         fixedError("Usage:  SetSpv ( S, v, L )");
     if (!gw::isRealDouble(prhs[0]))
         gw::fail(plugin, "notRealDouble", "S must be a real double array (sparse or full)");
-    if (!gw::isRealDouble(prhs[1]))
-        gw::fail(plugin, "notRealDouble", "v must be a real double array (sparse or full)");
+    // A sparse v would hand over its stored values, not its elements.
+    const gw::Dense v = gw::realFullDouble(plugin, prhs[1], "v");
     const gw::Dense Lin = gw::realFullDouble(plugin, prhs[2], "L");
     if (Lin.rows * Lin.cols == 0)
         gw::fail(plugin, "badCount", "L is empty; it must hold the number of values to copy");
@@ -110,12 +109,11 @@ inline NzfillInputs nzfillInputs(const char* plugin, int nlhs, int nrhs, const m
     if (n < 0 || n > stored)
         gw::fail(plugin, "countTooLarge", "L = %g is more than the %lld values S stores", value,
                  static_cast<long long>(stored));
-    const int64_t available = gw::storedCount(prhs[1]);
-    if (n > available)
+    if (n > v.rows * v.cols)
         gw::fail(plugin, "countTooLarge", "L = %g is more than the %lld values v holds", value,
-                 static_cast<long long>(available));
+                 static_cast<long long>(v.rows * v.cols));
 
-    return NzfillInputs{mxGetPr(prhs[0]), mxGetPr(prhs[1]), n};
+    return NzfillInputs{mxGetPr(prhs[0]), v.data, n};
 }
 
 }  // namespace lowrank

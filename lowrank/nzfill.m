@@ -18,8 +18,7 @@ function nzfill (S, v, L)
 %   Inputs:
 %     S  real double array, sparse (its stored values are replaced) or full
 %        (its first n elements in column-major order are replaced).
-%     v  real double array of at least n values, read column-major; of a
-%        sparse v its stored values are read, in storage order.
+%     v  real, full double array of at least n values, read column-major.
 %     L  count, truncated toward zero: 2.9 copies 2 values, any L between
 %        -1 and 1 (exclusive) copies none.
 %   With v from OBSPROD at the positions of S's stored entries, nzfill
@@ -28,12 +27,12 @@ function nzfill (S, v, L)
 %   Errors, S unchanged in every case:
 %     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
 %       output requested.
-%     nzfill:notRealDouble  S or v not a real double array, or L not a
-%                           real, full double array.
+%     nzfill:notRealDouble  S not a real double array, or v or L not a
+%                           real, full one (a sparse v is refused: its
+%                           stored values are not its elements).
 %     nzfill:badCount       L empty, NaN, or -1 or less.
-%     nzfill:countTooLarge  fix (L) above the number of stored values of S
-%                           (the stored entries of a sparse S, numel of a full one) or above
-%                           the values of v (counted the same way).
+%     nzfill:countTooLarge  fix (L) above the values S stores (its stored
+%                           entries if sparse, numel if full) or numel (v).
 %
 %   Example:
 %     S = sparse ([1 1 2], [1 2 2], [1 2 3]);   % stored values 1 2 3

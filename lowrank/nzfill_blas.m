@@ -11,16 +11,15 @@ function nzfill_blas (S, v, L)
 %   other variable shares: build S in the same function, or first make a
 %   private copy with S = S * 1 (S + 0 would make it full).
 %
-%   Inputs: S real double (sparse or full), v real double with at least n
-%   values (of a sparse v, its stored values), L the count (any L between -1
-%   and 1 exclusive copies nothing).
+%   Inputs: S real double (sparse or full), v real full double with at least
+%   n values, L the count (any L between -1 and 1 exclusive copies nothing).
 %
 %   Errors, S unchanged in every case:
 %     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
 %       output requested;
 %   then (identifier nzfill_blas:<reason>): notRealDouble, badCount (L
 %   empty, NaN, or -1 or less), countTooLarge (fix (L) above the stored
-%   values of S or of v).
+%   values of S or numel (v)).
 %
 %   Example:
 %     S = sparse ([1 1 2], [1 2 2], [1 2 3]);

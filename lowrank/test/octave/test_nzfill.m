@@ -18,10 +18,10 @@ function test_nzfill ()
     S = sparse ([1 0; 2 3]);
     f (S, [7 8 9 10], 2.9);
     f (S, [1 1 1], -0.5);
-    f (S, S, 3);
     assert (nonzeros (S)', [7 8 3]);
     F = [1 3; 2 4];
     f (F, [-1 -2; -3 -4], 3);
+    f (F, F, 4);
     assert (F, [-1 -2; -3 4]);
 
     % Every variable sharing S's storage sees the change, in a caller too;
@@ -42,6 +42,7 @@ function test_nzfill ()
     nzfill_rejected (@(S, v, L) f (S, v), S, [7 8 9], 2, '', usage);
     nzfill_rejected (f, single ([1 2 3]), [7 8 9], 2, id ('notRealDouble'), 'S');
     nzfill_rejected (f, S, int32 ([7 8 9]), 2, id ('notRealDouble'), 'v');
+    nzfill_rejected (f, S, S, 2, id ('notRealDouble'), 'v');
     nzfill_rejected (f, S, [7 8 9], NaN, id ('badCount'));
     nzfill_rejected (f, S, [7 8 9], -1, id ('badCount'));
     nzfill_rejected (f, S, [7 8 9 10], 4, id ('countTooLarge'), 'S');
