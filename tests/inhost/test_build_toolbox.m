@@ -4,11 +4,13 @@ function test_build_toolbox ()
   % as the CMake build.
   out = tempname ();
   cleanup = onCleanup (@() remove_tree (out));
+  root = fileparts (fileparts (fileparts (mfilename ('fullpath'))));
+  addpath (root);
   evalc ('build_toolbox (out);');
   names = {'penval', 'penslope', 'linkdev', 'ceilgap', 'floorgap', ...
            'pairsq', 'obsprod', 'obsprod_blas', 'nzfill', 'nzfill_blas'};
   for k = 1:numel (names)
-    assert (exist (fullfile (out, [names{k} '.mex']), 'file') == 2, names{k});
+    assert (exist (fullfile (out, [names{k} '.mex']), 'file') > 0, names{k});
     assert (exist (fullfile (out, [names{k} '.m']), 'file') == 2, names{k});
   end
 
