@@ -7,6 +7,10 @@ namespace {
 const char kUnknownLower[] = "Error! Unkonw Lower bound!\n";
 const char kUnknownUpper[] = "Error! Unkonw Upper bound!\n";
 
+struct Weights {
+    double W1, W2, W3, W4, t1, t2, t3, t4;  // W = 2 * w
+};
+
 // Pair factor of a row: 1 - q/dist, the quotient rounded first.
 inline double pairFactor(double q, double dist) { return 1.0 - (q / dist); }
 
@@ -30,7 +34,269 @@ inline void reportUnknown(PrintSink print, const char* text, int64_t d)
             print(text);
 }
 
+// ---- The plain loops ------------------------------------------------------
+// Each pass takes rows r0 .. r1-1 in row order.
+
+void distanceRows(const double* X, int64_t d, const double* D, int64_t mD, int64_t r0,
+                  int64_t r1, const Weights& w, double* G)
+{
+    for (int64_t r = r0; r < r1; ++r) {
+        const int64_t oi = pointOffset(D[r], d), oj = pointOffset(D[r + mD], d);
+        const double F = pairFactor(D[r + 2 * mD], pairDistance(X, d, oi, oj));
+        updateRow(X, G, d, oi, oj, w.W1, F);
+    }
+}
+
+void lowerRows(const double* X, int64_t d, const double* Lb, int64_t mL, int64_t r0,
+               int64_t r1, const Weights& w, double* G, PrintSink print)
+{
+    for (int64_t r = r0; r < r1; ++r) {
+        const int64_t oi = pointOffset(Lb[r], d), oj = pointOffset(Lb[r + mL], d);
+        const int32_t tc = tbx::truncToInt32(Lb[r + 3 * mL]);
+        const double bound = Lb[r + 2 * mL];
+        const double dist = pairDistance(X, d, oi, oj);
+        const double F = pairFactor(bound, dist);
+        if (!(bound > dist))
+            continue;
+        if (tc == 1)
+            updateRow(X, G, d, oi, oj, w.t4 * w.W2, F);
+        else if (tc == -2)
+            updateRow(X, G, d, oi, oj, w.t3 * w.W2, F);
+        else
+            reportUnknown(print, kUnknownLower, d);
+    }
+}
+
+void upperRows(const double* X, int64_t d, const double* Ub, int64_t mU, int64_t r0,
+               int64_t r1, const Weights& w, double* G, PrintSink print)
+{
+    for (int64_t r = r0; r < r1; ++r) {
+        const int64_t oi = pointOffset(Ub[r], d), oj = pointOffset(Ub[r + mU], d);
+        const int32_t tc = tbx::truncToInt32(Ub[r + 3 * mU]);
+        const double bound = Ub[r + 2 * mU];
+        const double dist = pairDistance(X, d, oi, oj);
+        const double F = pairFactor(bound, dist);
+        if (!(bound < dist))
+            continue;
+        if (tc >= 0)
+            updateRow(X, G, d, oi, oj, w.W3, F);
+        else if (tc == -1)
+            updateRow(X, G, d, oi, oj, w.t1 * w.W3, F);
+        else if (tc == -2)
+            updateRow(X, G, d, oi, oj, w.t2 * w.W3, F);
+        else
+            reportUnknown(print, kUnknownUpper, d);
+    }
+}
+
+void regularisation(const double* X, int64_t d, int64_t n, const Weights& w, double* G)
+{
+    for (int64_t p = 0; p < n; ++p)
+        for (int64_t k = 0; k < d; ++k)
+            G[p * d + k] = G[p * d + k] + w.W4 * X[p * d + k];
+}
+
+// ---- Four rows side by side -----------------------------------------------
+// Rows go through in blocks. For each block: the offsets of all its points;
+// then, four rows at a time, the pair distance, the pair factor F, the row
+// weight and whether the row contributes; then the updates of G, row by row
+// in row order over the rows that contribute (two rows may name the same
+// point, so the order of the updates is kept). Rows left after the last group
+// of four take the plain loop.
+#if DISTGEOM_LANES
+
+inline int64_t blockRows(int64_t r, int64_t m)
+{
+    const int64_t left = (m - r) & ~(lanes::kWidth - 1);
+    return left < lanes::kBlock ? left : lanes::kBlock;
+}
+
+struct RowStage {
+    alignas(32) int64_t oi[lanes::kBlock];
+    alignas(32) int64_t oj[lanes::kBlock];
+    alignas(32) double F[lanes::kBlock];
+    alignas(32) double s[lanes::kBlock];     // row weight
+    int32_t contributing[lanes::kBlock];     // rows (in the block) that update G, in order
+    int64_t count = 0;                       // entries of `contributing`
+    int64_t unknown = 0;                     // violated rows with an unrecognised code
+
+    // Notes the rows b .. b+3 whose bit is set in `bits`, in row order.
+    void note(int64_t b, int bits)
+    {
+        for (int l = 0; l < 4; ++l) {
+            contributing[count] = static_cast<int32_t>(b + l);
+            count += (bits >> l) & 1;
+        }
+    }
+};
+
+// updateRow for points of D coordinates (0: any d). Where the two points'
+// coordinates do not interleave (the same point, or points at least D apart,
+// which is always so for whole point numbers), each point's coordinates are
+// updated at once: every element still receives its own +v, then its -v.
+template <int D>
+DISTGEOM_AVX2 inline void updateRowLanes(const double* X, double* G, int64_t d, int64_t oi,
+                                         int64_t oj, double s, double F)
+{
+    if constexpr (D >= 2) {
+        if (oi == oj || oi - oj >= D || oj - oi >= D) {
+            const __m256d sv = _mm256_set1_pd(s), Fv = _mm256_set1_pd(F);
+            if constexpr (D == 2) {
+                const __m128d e = _mm_sub_pd(_mm_loadu_pd(X + oi), _mm_loadu_pd(X + oj));
+                const __m128d v = _mm_mul_pd(_mm_mul_pd(_mm256_castpd256_pd128(sv), e),
+                                             _mm256_castpd256_pd128(Fv));
+                _mm_storeu_pd(G + oi, _mm_add_pd(_mm_loadu_pd(G + oi), v));
+                _mm_storeu_pd(G + oj, _mm_sub_pd(_mm_loadu_pd(G + oj), v));
+            } else if constexpr (D == 3) {
+                const __m256i whole = _mm256_set_epi64x(0, -1, -1, -1);
+                const __m256d e = _mm256_sub_pd(_mm256_maskload_pd(X + oi, whole),
+                                                _mm256_maskload_pd(X + oj, whole));
+                const __m256d v = _mm256_mul_pd(_mm256_mul_pd(sv, e), Fv);
+                const __m128d lo = _mm256_castpd256_pd128(v), hi = _mm256_extractf128_pd(v, 1);
+                _mm_storeu_pd(G + oi, _mm_add_pd(_mm_loadu_pd(G + oi), lo));
+                _mm_store_sd(G + oi + 2, _mm_add_sd(_mm_load_sd(G + oi + 2), hi));
+                _mm_storeu_pd(G + oj, _mm_sub_pd(_mm_loadu_pd(G + oj), lo));
+                _mm_store_sd(G + oj + 2, _mm_sub_sd(_mm_load_sd(G + oj + 2), hi));
+            } else {
+                const __m256d e = _mm256_sub_pd(_mm256_loadu_pd(X + oi), _mm256_loadu_pd(X + oj));
+                const __m256d v = _mm256_mul_pd(_mm256_mul_pd(sv, e), Fv);
+                _mm256_storeu_pd(G + oi, _mm256_add_pd(_mm256_loadu_pd(G + oi), v));
+                _mm256_storeu_pd(G + oj, _mm256_sub_pd(_mm256_loadu_pd(G + oj), v));
+            }
+            return;
+        }
+    }
+    updateRow(X, G, d, oi, oj, s, F);
+}
+
+// Applies the staged updates of one block in row order.
+template <int D>
+DISTGEOM_AVX2 inline void applyStage(const double* X, int64_t d, const RowStage& st, double* G)
+{
+    for (int64_t c = 0; c < st.count; ++c) {
+        const int32_t b = st.contributing[c];
+        updateRowLanes<D>(X, G, d, st.oi[b], st.oj[b], st.s[b], st.F[b]);
+    }
+}
+
+template <int D>
+DISTGEOM_AVX2 void distanceRowsLanes(const double* X, int64_t d, const double* D_, int64_t mD,
+                                     const Weights& w, double* G)
+{
+    const __m256d one = _mm256_set1_pd(1.0), W1 = _mm256_set1_pd(w.W1);
+    RowStage st;
+    int64_t r = 0;
+    for (int64_t rows; (rows = blockRows(r, mD)) > 0; r += rows) {
+        lanes::offsets(D_ + r, rows, d, st.oi);
+        lanes::offsets(D_ + mD + r, rows, d, st.oj);
+        st.count = 0;
+        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
+            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
+            const __m256d q = lanes::load4(D_ + 2 * mD + r + b);
+            _mm256_store_pd(st.F + b, _mm256_sub_pd(one, _mm256_div_pd(q, dist)));
+            _mm256_store_pd(st.s + b, W1);
+            st.note(b, 0xF);
+        }
+        applyStage<D>(X, d, st, G);
+    }
+    distanceRows(X, d, D_, mD, r, mD, w, G);
+}
+
+template <int D>
+DISTGEOM_AVX2 void lowerRowsLanes(const double* X, int64_t d, const double* Lb, int64_t mL,
+                                  const Weights& w, double* G, PrintSink print)
+{
+    const __m256d one = _mm256_set1_pd(1.0);
+    const __m256d code1 = _mm256_set1_pd(w.t4 * w.W2), codeMinus2 = _mm256_set1_pd(w.t3 * w.W2);
+    RowStage st;
+    int64_t r = 0;
+    for (int64_t rows; (rows = blockRows(r, mL)) > 0; r += rows) {
+        lanes::offsets(Lb + r, rows, d, st.oi);
+        lanes::offsets(Lb + mL + r, rows, d, st.oj);
+        st.count = 0;
+        st.unknown = 0;
+        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
+            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
+            const __m256d bound = lanes::load4(Lb + 2 * mL + r + b);
+            const __m256d tc = lanes::load4(Lb + 3 * mL + r + b);
+            _mm256_store_pd(st.F + b, _mm256_sub_pd(one, _mm256_div_pd(bound, dist)));
+            const __m256d is1 = lanes::codeIs(tc, 1), isMinus2 = lanes::codeIs(tc, -2);
+            _mm256_store_pd(st.s + b, _mm256_blendv_pd(codeMinus2, code1, is1));
+            const int violated = _mm256_movemask_pd(_mm256_cmp_pd(bound, dist, _CMP_GT_OQ));
+            const int known = _mm256_movemask_pd(_mm256_or_pd(is1, isMinus2));
+            st.note(b, violated & known);
+            st.unknown += __builtin_popcount(violated & ~known);
+        }
+        applyStage<D>(X, d, st, G);
+        reportUnknown(print, kUnknownLower, st.unknown * d);
+    }
+    lowerRows(X, d, Lb, mL, r, mL, w, G, print);
+}
+
+template <int D>
+DISTGEOM_AVX2 void upperRowsLanes(const double* X, int64_t d, const double* Ub, int64_t mU,
+                                  const Weights& w, double* G, PrintSink print)
+{
+    const __m256d one = _mm256_set1_pd(1.0);
+    const __m256d codeAtLeast0 = _mm256_set1_pd(w.W3);
+    const __m256d codeMinus1 = _mm256_set1_pd(w.t1 * w.W3), codeMinus2 = _mm256_set1_pd(w.t2 * w.W3);
+    RowStage st;
+    int64_t r = 0;
+    for (int64_t rows; (rows = blockRows(r, mU)) > 0; r += rows) {
+        lanes::offsets(Ub + r, rows, d, st.oi);
+        lanes::offsets(Ub + mU + r, rows, d, st.oj);
+        st.count = 0;
+        st.unknown = 0;
+        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
+            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
+            const __m256d bound = lanes::load4(Ub + 2 * mU + r + b);
+            const __m256d tc = lanes::load4(Ub + 3 * mU + r + b);
+            _mm256_store_pd(st.F + b, _mm256_sub_pd(one, _mm256_div_pd(bound, dist)));
+            const __m256d isPlain = lanes::codeNonNegative(tc);
+            const __m256d isMinus1 = lanes::codeIs(tc, -1), isMinus2 = lanes::codeIs(tc, -2);
+            _mm256_store_pd(st.s + b, _mm256_blendv_pd(
+                _mm256_blendv_pd(codeMinus2, codeMinus1, isMinus1), codeAtLeast0, isPlain));
+            const int violated = _mm256_movemask_pd(_mm256_cmp_pd(bound, dist, _CMP_LT_OQ));
+            const int known = _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(isPlain, isMinus1), isMinus2));
+            st.note(b, violated & known);
+            st.unknown += __builtin_popcount(violated & ~known);
+        }
+        applyStage<D>(X, d, st, G);
+        reportUnknown(print, kUnknownUpper, st.unknown * d);
+    }
+    upperRows(X, d, Ub, mU, r, mU, w, G, print);
+}
+
+// The regularisation pass: every element of G independent of the others.
+DISTGEOM_AVX2 void regularisationLanes(const double* X, int64_t d, int64_t n, const Weights& w,
+                                       double* G)
+{
+    const int64_t size = d * n;
+    const __m256d W4 = _mm256_set1_pd(w.W4);
+    int64_t e = 0;
+    for (; e + lanes::kWidth <= size; e += lanes::kWidth)
+        _mm256_storeu_pd(G + e, _mm256_add_pd(_mm256_loadu_pd(G + e),
+                                              _mm256_mul_pd(W4, _mm256_loadu_pd(X + e))));
+    for (; e < size; ++e)
+        G[e] = G[e] + w.W4 * X[e];
+}
+
+template <int D>
+DISTGEOM_AVX2 void allRowsLanes(const double* X, int64_t d, int64_t n, const double* D_,
+                                int64_t mD, const double* Lb, int64_t mL, const double* Ub,
+                                int64_t mU, const Weights& w, double* G, PrintSink print)
+{
+    distanceRowsLanes<D>(X, d, D_, mD, w, G);
+    lowerRowsLanes<D>(X, d, Lb, mL, w, G, print);
+    upperRowsLanes<D>(X, d, Ub, mU, w, G, print);
+    regularisationLanes(X, d, n, w, G);
+}
+
+#endif  // DISTGEOM_LANES
+
 }  // namespace
+
+namespace plain {
 
 void penslopeKernel(const double* X, int64_t d, int64_t n,
                     const double* D, int64_t mD,
@@ -40,51 +306,39 @@ void penslopeKernel(const double* X, int64_t d, int64_t n,
                     double t1, double t2, double t3, double t4,
                     double* G, PrintSink print)
 {
-    const double W1 = 2.0 * w1, W2 = 2.0 * w2, W3 = 2.0 * w3, W4 = 2.0 * w4;
+    const Weights w{2.0 * w1, 2.0 * w2, 2.0 * w3, 2.0 * w4, t1, t2, t3, t4};
+    distanceRows(X, d, D, mD, 0, mD, w, G);
+    lowerRows(X, d, Lb, mL, 0, mL, w, G, print);
+    upperRows(X, d, Ub, mU, 0, mU, w, G, print);
+    regularisation(X, d, n, w, G);
+}
 
-    for (int64_t r = 0; r < mD; ++r) {
-        const int64_t oi = pointOffset(D[r], d), oj = pointOffset(D[r + mD], d);
-        const double F = pairFactor(D[r + 2 * mD], pairDistance(X, d, oi, oj));
-        updateRow(X, G, d, oi, oj, W1, F);
+}  // namespace plain
+
+void penslopeKernel(const double* X, int64_t d, int64_t n,
+                    const double* D, int64_t mD,
+                    const double* Lb, int64_t mL,
+                    const double* Ub, int64_t mU,
+                    double w1, double w2, double w3, double w4,
+                    double t1, double t2, double t3, double t4,
+                    double* G, PrintSink print)
+{
+#if DISTGEOM_LANES
+    // With d = 0 no coordinate is read and the gateways check no offset.
+    if (d > 0 && lanes::available()) {
+        const Weights w{2.0 * w1, 2.0 * w2, 2.0 * w3, 2.0 * w4, t1, t2, t3, t4};
+        switch (d) {
+        case 1: allRowsLanes<1>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
+        case 2: allRowsLanes<2>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
+        case 3: allRowsLanes<3>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
+        case 4: allRowsLanes<4>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
+        default: allRowsLanes<0>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
+        }
+        return;
     }
-
-    for (int64_t r = 0; r < mL; ++r) {
-        const int64_t oi = pointOffset(Lb[r], d), oj = pointOffset(Lb[r + mL], d);
-        const int32_t tc = tbx::truncToInt32(Lb[r + 3 * mL]);
-        const double bound = Lb[r + 2 * mL];
-        const double dist = pairDistance(X, d, oi, oj);
-        const double F = pairFactor(bound, dist);
-        if (!(bound > dist))
-            continue;
-        if (tc == 1)
-            updateRow(X, G, d, oi, oj, t4 * W2, F);
-        else if (tc == -2)
-            updateRow(X, G, d, oi, oj, t3 * W2, F);
-        else
-            reportUnknown(print, kUnknownLower, d);
-    }
-
-    for (int64_t r = 0; r < mU; ++r) {
-        const int64_t oi = pointOffset(Ub[r], d), oj = pointOffset(Ub[r + mU], d);
-        const int32_t tc = tbx::truncToInt32(Ub[r + 3 * mU]);
-        const double bound = Ub[r + 2 * mU];
-        const double dist = pairDistance(X, d, oi, oj);
-        const double F = pairFactor(bound, dist);
-        if (!(bound < dist))
-            continue;
-        if (tc >= 0)
-            updateRow(X, G, d, oi, oj, W3, F);
-        else if (tc == -1)
-            updateRow(X, G, d, oi, oj, t1 * W3, F);
-        else if (tc == -2)
-            updateRow(X, G, d, oi, oj, t2 * W3, F);
-        else
-            reportUnknown(print, kUnknownUpper, d);
-    }
-
-    for (int64_t p = 0; p < n; ++p)
-        for (int64_t k = 0; k < d; ++k)
-            G[p * d + k] = G[p * d + k] + W4 * X[p * d + k];
+#endif
+    plain::penslopeKernel(X, d, n, D, mD, Lb, mL, Ub, mU, w1, w2, w3, w4, t1, t2, t3, t4, G,
+                          print);
 }
 
 }  // namespace distgeom

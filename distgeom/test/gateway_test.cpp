@@ -3,10 +3,14 @@
 // identifier before anything is created.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "bits.h"
+#include "reference.h"
 #include "testhost.h"
 
 using testhost::Array;
@@ -257,4 +261,59 @@ TEST(Gateways, PointNumbersOutsideX)
     // No points at all: every row names a point outside X.
     Array none = testhost::dense(3, 0), T = rows({{1, 1, 1}});
     expectRejected(plugins().linkdev.call(1, {none.get(), T.get()}), "linkdev:pointOutside");
+}
+
+// Tables of many rows take the kernels' fast path where the processor has
+// one: through the host, every plug-in still gives the reference loop's bits
+// (fractional point numbers, coincident points and every type code included).
+TEST(Gateways, ManyRowsGiveTheReferenceBits)
+{
+    std::mt19937_64 rng(42);
+    std::uniform_real_distribution<double> u(0, 1);
+    const double codes[] = {1, -2, 0, -1, 3, -3, 1.5, -2.5, kNaN};
+    for (int d : {2, 3, 5}) {
+        SCOPED_TRACE("d " + std::to_string(d));
+        const int n = 40, m = 203;
+        std::vector<double> x(static_cast<size_t>(d) * n);
+        for (double& v : x)
+            v = 10 * u(rng);
+        std::vector<double> D(m * 3), L(m * 4), U(m * 4);
+        for (std::vector<double>* T : {&D, &L, &U}) {
+            const int cols = static_cast<int>(T->size() / m);
+            for (int r = 0; r < m; ++r) {
+                const double i = 1 + std::floor(u(rng) * n), j = r % 9 ? 1 + std::floor(u(rng) * n) : i;
+                (*T)[r] = r % 7 ? i : std::min(i + 0.5, double(n));
+                (*T)[r + m] = j;
+                (*T)[r + 2 * m] = 12 * u(rng);
+                if (cols == 4)
+                    (*T)[r + 3 * m] = codes[r % std::size(codes)];
+            }
+        }
+        const double w[4] = {1.5, 0.75, 2.25, 0.125}, t[4] = {3, 5, 7, 2};
+        Array X = testhost::dense(d, n, x), Dt = testhost::dense(m, 3, D),
+              Lt = testhost::dense(m, 4, L), Ut = testhost::dense(m, 4, U), wa = row({w[0], w[1], w[2], w[3]}),
+              ta = row({t[0], t[1], t[2], t[3]});
+
+        double value = 0;
+        ref::penval(x.data(), d, n, D.data(), m, L.data(), m, U.data(), m, w, t, &value);
+        EXPECT_TRUE(testing_util::sameBits(
+            {value}, outputOf(plugins().penval.call(1, {X.get(), Dt.get(), Lt.get(), Ut.get(), wa.get(), ta.get()}))));
+
+        std::vector<double> G(x.size(), 0.0);
+        std::string printed;
+        ref::penslope(x.data(), d, n, D.data(), m, L.data(), m, U.data(), m, w, t, G.data(), printed);
+        Call c = plugins().penslope.call(1, {X.get(), Dt.get(), Lt.get(), Ut.get(), wa.get(), ta.get()});
+        EXPECT_TRUE(testing_util::sameBits(G, outputOf(c)));
+        EXPECT_EQ(printed, c.printed);
+
+        const Plugin* reports[] = {&plugins().linkdev, &plugins().ceilgap, &plugins().floorgap};
+        const std::vector<double>* tables[] = {&D, &U, &L};
+        const Array* arrays[] = {&Dt, &Ut, &Lt};
+        for (int kind = 0; kind < 3; ++kind) {
+            std::vector<double> want(m, 0.0);
+            ref::report(kind, x.data(), d, tables[kind]->data(), m, want.data());
+            EXPECT_TRUE(testing_util::sameBits(
+                want, outputOf(reports[kind]->call(1, {X.get(), arrays[kind]->get()}))));
+        }
+    }
 }

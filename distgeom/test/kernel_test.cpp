@@ -3,6 +3,11 @@
 // of penval.
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -270,3 +275,313 @@ TEST(DistgeomKernels, SlopeIsTheDerivativeOfTheValueTermByTerm)
         }
     }
 }
+
+// ---- The four-rows-at-a-time paths -----------------------------------------
+// Where the processor has AVX2 the kernels run rows side by side in blocks;
+// the plain loops stay for other processors. Both must give the reference's
+// bits, for row counts that do not fill a group of four or a block, for every
+// number of coordinates (1 to 4 have paths of their own), and where rows
+// meet: the running sum, repeated points, interleaving fractional points.
+namespace {
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+bool processorHasAvx2() { return __builtin_cpu_supports("avx2"); }
+#else
+bool processorHasAvx2() { return false; }
+#endif
+
+// Every kernel, on both paths, against the reference, bit for bit; penval from
+// `start`, penslope into G as given (G0), the reports over outputs prefilled
+// with `fill` (entries of rows that are not violated must keep it).
+void expectAllPathsMatch(const Config& c, double start, const std::vector<double>& G0,
+                         double fill)
+{
+    double expected = start;
+    ref::penval(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL, c.Ub.data(), c.mU,
+                c.w, c.t, &expected);
+    double viaPlain = start;
+    distgeom::plain::penvalKernel(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL,
+                                  c.Ub.data(), c.mU, c.w[0], c.w[1], c.w[2], c.w[3], c.t[0],
+                                  c.t[1], c.t[2], c.t[3], &viaPlain);
+    EXPECT_TRUE(sameBits({expected}, {kernelValue(c, start)})) << "penval";
+    EXPECT_TRUE(sameBits({expected}, {viaPlain})) << "plain penval";
+
+    std::vector<double> G = G0;
+    std::string expectedText;
+    ref::penslope(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL, c.Ub.data(), c.mU,
+                  c.w, c.t, G.data(), expectedText);
+    for (int path = 0; path < 2; ++path) {
+        std::vector<double> got = G0;
+        g_printed.clear();
+        auto slope = path == 0 ? distgeom::penslopeKernel : distgeom::plain::penslopeKernel;
+        slope(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL, c.Ub.data(), c.mU,
+              c.w[0], c.w[1], c.w[2], c.w[3], c.t[0], c.t[1], c.t[2], c.t[3], got.data(), capture);
+        EXPECT_TRUE(sameBits(G, got)) << "penslope, path " << path;
+        EXPECT_EQ(expectedText, g_printed) << "penslope, path " << path;
+    }
+
+    using Report = void (*)(const double*, int64_t, const double*, int64_t, double*);
+    const Report fast[] = {distgeom::linkdevKernel, distgeom::ceilgapKernel,
+                           distgeom::floorgapKernel};
+    const Report plain[] = {distgeom::plain::linkdevKernel, distgeom::plain::ceilgapKernel,
+                            distgeom::plain::floorgapKernel};
+    const double* tables[] = {c.D.data(), c.Ub.data(), c.Lb.data()};
+    const int rows[] = {c.mD, c.mU, c.mL};
+    for (int kind = 0; kind < 3; ++kind) {
+        std::vector<double> want(rows[kind], fill), got(rows[kind], fill), viaPlain(rows[kind], fill);
+        ref::report(kind, c.X.data(), c.d, tables[kind], rows[kind], want.data());
+        fast[kind](c.X.data(), c.d, tables[kind], rows[kind], got.data());
+        plain[kind](c.X.data(), c.d, tables[kind], rows[kind], viaPlain.data());
+        EXPECT_TRUE(sameBits(want, got)) << "report " << kind;
+        EXPECT_TRUE(sameBits(want, viaPlain)) << "plain report " << kind;
+    }
+}
+
+// A configuration of d-dimensional points with m rows in each table.
+Config sizedConfig(uint64_t seed, int d, int n, int m)
+{
+    std::mt19937_64 rng(seed);
+    std::normal_distribution<double> normal(0, 5);
+    std::uniform_real_distribution<double> u(0, 1);
+    Config c;
+    c.d = d;
+    c.n = n;
+    c.X.resize(static_cast<size_t>(d) * n);
+    for (double& x : c.X)
+        x = u(rng) < 0.02 ? kNaN : normal(rng);
+    c.mD = c.mL = c.mU = m;
+    c.D = makeTable(rng, c, m, 3);
+    c.Lb = makeTable(rng, c, m, 4);
+    c.Ub = makeTable(rng, c, m, 4);
+    for (int i = 0; i < 4; ++i) {
+        c.w[i] = 0.5 + u(rng);
+        c.t[i] = 0.5 + u(rng);
+    }
+    return c;
+}
+
+}  // namespace
+
+TEST(DistgeomLanes, TheFastPathIsTakenWhereTheProcessorHasIt)
+{
+    EXPECT_STREQ(processorHasAvx2() ? "avx2" : "plain", distgeom::kernelPath());
+}
+
+TEST(DistgeomLanes, EveryRowCountAndDimensionMatchesTheReference)
+{
+    // Row counts around the group of four and the block of 64 rows; the
+    // dimensions with paths of their own (1 to 4) and the general one.
+    const int counts[] = {1, 3, 4, 5, 7, 8, 63, 64, 65, 67, 127, 128, 129, 131, 250};
+    const int dims[] = {1, 2, 3, 4, 5, 7, 9};
+    uint64_t seed = 100;
+    for (int d : dims)
+        for (int m : counts) {
+            SCOPED_TRACE("d " + std::to_string(d) + ", m " + std::to_string(m));
+            const Config c = sizedConfig(++seed, d, 17, m);
+            expectAllPathsMatch(c, seed % 2 ? 0.0 : -3.25, std::vector<double>(c.X.size(), 0.0),
+                                0.0);
+        }
+}
+
+TEST(DistgeomLanes, RandomAndAdversarialConfigurationsWithManyRows)
+{
+    // The random configurations of the first test, with tables long enough
+    // to run through several blocks.
+    for (uint64_t seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Config c = randomConfig(seed);
+        if (c.n == 0)
+            continue;
+        std::mt19937_64 rng(seed + 1000);
+        const int m = 130 + static_cast<int>(seed % 7);
+        c.mD = c.mL = c.mU = m;
+        c.D = makeTable(rng, c, m, 3);
+        c.Lb = makeTable(rng, c, m, 4);
+        c.Ub = makeTable(rng, c, m, 4);
+        expectAllPathsMatch(c, 0.0, std::vector<double>(c.X.size(), 0.0), 0.0);
+    }
+}
+
+TEST(DistgeomLanes, RowsThatAddNothingLeaveTheSumAndTheOutputsUntouched)
+{
+    // Every bound row satisfied, no distance rows, no points to regularise
+    // the sum: the sum stays -0.0 (a row that adds nothing must not add +0.0),
+    // G keeps its -0.0 entries, and the reports keep what the outputs held.
+    Config c = sizedConfig(5, 3, 12, 0);
+    std::mt19937_64 rng(6);
+    const int m = 70;
+    std::vector<double> Lb(m * 4), Ub(m * 4);
+    for (int r = 0; r < m; ++r) {
+        const int i = 1 + r % 12, j = 1 + (r * 5 + 3) % 12;
+        const double dij = ref::dist(c.X.data(), 3, (i - 1) * 3, (j - 1) * 3);
+        Lb[r] = Ub[r] = i;
+        Lb[r + m] = Ub[r + m] = j;
+        Lb[r + 2 * m] = std::isnan(dij) ? kNaN : dij * 0.5;  // lower bound met
+        Ub[r + 2 * m] = std::isnan(dij) ? kNaN : dij * 2.0;  // upper bound met
+        Lb[r + 3 * m] = r % 2 ? 1 : -2;
+        Ub[r + 3 * m] = r % 3 - 2;
+    }
+    c.Lb = Lb;
+    c.Ub = Ub;
+    c.mL = c.mU = m;
+    c.w[3] = 0;
+    c.n = 0;  // regularise nothing; the points stay readable
+    EXPECT_TRUE(sameBits({-0.0}, {kernelValue(c, -0.0)}));
+    expectAllPathsMatch(c, -0.0, std::vector<double>(c.X.size(), -0.0), -0.0);
+    expectAllPathsMatch(c, 2.5, std::vector<double>(c.X.size(), -0.0), 7.0);
+}
+
+TEST(DistgeomLanes, TypeCodesAtEveryBoundaryOfTheTruncation)
+{
+    // Every bound row violated, so the type code alone decides; codes at and
+    // around each boundary of truncation toward zero and of the 32-bit range.
+    const double codes[] = {1.0, 2.0, 1.9999999999999998, 0.9999999999999999, -2.0, -3.0,
+                            -2.0000000000000004, -2.9999999999999996, -1.0, -1.0000000000000002,
+                            -0.9999999999999999, 0.0, -0.0, -1e-300, 1e-300, 2147483647.0,
+                            2147483647.9999998, 2147483648.0, -2147483648.0,
+                            -2147483648.9999998, -2147483649.0, kNaN, kInf, -kInf, 3.0, -4.0};
+    const int m = static_cast<int>(std::size(codes)) * 3;
+    Config c;
+    c.d = 2;
+    c.n = 2;
+    c.X = {0, 0, 3, 4};  // the two points are 5 apart
+    c.w[1] = c.w[2] = 1.5;
+    c.t[0] = 2;
+    c.t[1] = 3;
+    c.t[2] = 5;
+    c.t[3] = 7;
+    c.Lb.assign(m * 4, 0);
+    c.Ub.assign(m * 4, 0);
+    for (int r = 0; r < m; ++r) {
+        c.Lb[r] = c.Ub[r] = 1 + r % 2;
+        c.Lb[r + m] = c.Ub[r + m] = 2 - r % 2;
+        c.Lb[r + 2 * m] = 6 + r;    // above 5: violated
+        c.Ub[r + 2 * m] = 4 - r;    // below 5: violated
+        c.Lb[r + 3 * m] = c.Ub[r + 3 * m] = codes[r % std::size(codes)];
+    }
+    c.mL = c.mU = m;
+    expectAllPathsMatch(c, 0.0, std::vector<double>(4, 0.0), 0.0);
+}
+
+TEST(DistgeomLanes, RowsMeetingAtThePointsTheyUpdate)
+{
+    // Rows naming the same points one after another, rows whose two points
+    // are one point, and fractional point numbers whose coordinates interleave
+    // (with d = 3, 1.34 starts at offset 1 and 1.67 at offset 2): penslope's
+    // updates of G must land in row order, coordinate by coordinate.
+    for (int d : {2, 3, 4}) {
+        SCOPED_TRACE("d " + std::to_string(d));
+        Config c = sizedConfig(77 + d, d, 6, 0);
+        std::mt19937_64 rng(d);
+        std::uniform_real_distribution<double> u(0, 1);
+        const double starts[] = {1, 1.34, 1.67, 2, 2.5, 3, 5.9, 6};
+        const int m = 96;
+        std::vector<double> D(m * 3), Lb(m * 4), Ub(m * 4);
+        for (int r = 0; r < m; ++r) {
+            const double i = starts[r % 8], j = r % 5 == 0 ? i : starts[(r / 8 + r) % 8];
+            D[r] = Lb[r] = Ub[r] = i;
+            D[r + m] = Lb[r + m] = Ub[r + m] = j;
+            D[r + 2 * m] = 3 * u(rng);
+            Lb[r + 2 * m] = 10 + u(rng);  // violated
+            Ub[r + 2 * m] = 0.1 * u(rng);   // violated unless the points coincide
+            Lb[r + 3 * m] = r % 2 ? 1 : -2;
+            Ub[r + 3 * m] = r % 3 - 2;
+        }
+        c.D = D;
+        c.Lb = Lb;
+        c.Ub = Ub;
+        c.mD = c.mL = c.mU = m;
+        for (double& x : c.X)
+            if (std::isnan(x))
+                x = 1.0;
+        expectAllPathsMatch(c, 0.0, std::vector<double>(c.X.size(), 0.0), 0.0);
+    }
+}
+
+TEST(DistgeomLanes, UnknownCodesPrintInEveryBlock)
+{
+    // Violated rows with codes neither pass recognises, spread over several
+    // blocks and over the rows left after the last group of four.
+    Config c = sizedConfig(9, 3, 20, 0);
+    for (double& x : c.X)
+        if (std::isnan(x))
+            x = 0.5;
+    const int m = 203;
+    c.Lb.assign(m * 4, 0);
+    c.Ub.assign(m * 4, 0);
+    for (int r = 0; r < m; ++r) {
+        c.Lb[r] = c.Ub[r] = 1 + r % 20;
+        c.Lb[r + m] = c.Ub[r + m] = 1 + (r + 7) % 20;
+        c.Lb[r + 2 * m] = 1e3;   // violated
+        c.Ub[r + 2 * m] = 1e-3;  // violated
+        c.Lb[r + 3 * m] = r % 7 == 0 ? 0 : r % 11 == 0 ? kNaN : 1;
+        c.Ub[r + 3 * m] = r % 5 == 0 ? -3 : r % 13 == 0 ? -1e12 : 0;
+    }
+    c.mL = c.mU = m;
+    std::string printed;
+    kernelSlope(c, &printed);
+    EXPECT_GT(printed.size(), 0u);
+    expectAllPathsMatch(c, 0.0, std::vector<double>(c.X.size(), 0.0), 0.0);
+}
+
+#if defined(__linux__)
+// Arrays that end exactly where an unreadable page begins: a read past the
+// last element ends the test with a fault.
+class GuardedArray {
+public:
+    explicit GuardedArray(const std::vector<double>& values)
+    {
+        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+        const size_t bytes = values.size() * sizeof(double);
+        size_ = (bytes + page - 1) / page * page + page;
+        base_ = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        EXPECT_NE(MAP_FAILED, base_);
+        char* guard = static_cast<char*>(base_) + size_ - page;
+        EXPECT_EQ(0, mprotect(guard, page, PROT_NONE));
+        data_ = reinterpret_cast<double*>(guard) - values.size();
+        std::copy(values.begin(), values.end(), data_);
+    }
+    ~GuardedArray() { munmap(base_, size_); }
+    double* data() { return data_; }
+    std::vector<double> values(size_t count) const { return {data_, data_ + count}; }
+
+private:
+    void* base_ = nullptr;
+    size_t size_ = 0;
+    double* data_ = nullptr;
+};
+
+TEST(DistgeomLanes, NothingIsReadOrWrittenPastTheArrays)
+{
+    // Points, tables and outputs each end at an unreadable page, and the rows
+    // name the last point; the lanes read each point's own coordinates only.
+    for (int d : {1, 2, 3, 4, 5}) {
+        SCOPED_TRACE("d " + std::to_string(d));
+        const int n = 9, m = 37;
+        Config c = sizedConfig(300 + d, d, n, m);
+        for (int r = 0; r < m; r += 2) {
+            c.D[r] = c.Lb[r + m] = c.Ub[r] = n;
+            c.D[r + m] = c.Lb[r] = c.Ub[r + m] = n - (r % 3);
+        }
+        GuardedArray X(c.X), D(c.D), Lb(c.Lb), Ub(c.Ub), G(std::vector<double>(c.X.size(), 0.0));
+        double acc = 0.0;
+        distgeom::penvalKernel(X.data(), d, n, D.data(), m, Lb.data(), m, Ub.data(), m, c.w[0],
+                               c.w[1], c.w[2], c.w[3], c.t[0], c.t[1], c.t[2], c.t[3], &acc);
+        EXPECT_TRUE(sameBits({kernelValue(c)}, {acc}));
+        distgeom::penslopeKernel(X.data(), d, n, D.data(), m, Lb.data(), m, Ub.data(), m, c.w[0],
+                                 c.w[1], c.w[2], c.w[3], c.t[0], c.t[1], c.t[2], c.t[3], G.data(),
+                                 nullptr);
+        EXPECT_TRUE(sameBits(kernelSlope(c), G.values(c.X.size())));
+        using Report = void (*)(const double*, int64_t, const double*, int64_t, double*);
+        const Report reports[] = {distgeom::linkdevKernel, distgeom::ceilgapKernel,
+                                  distgeom::floorgapKernel};
+        for (Report report : reports) {
+            GuardedArray out(std::vector<double>(m, 0.0));
+            std::vector<double> want(m, 0.0);
+            report(c.X.data(), d, c.D.data(), m, want.data());
+            report(X.data(), d, D.data(), m, out.data());
+            EXPECT_TRUE(sameBits(want, out.values(m)));
+        }
+    }
+}
+#endif
