@@ -1,0 +1,228 @@
+// Benchmark cases of the distance-bound kernels: penval and penslope over
+// three tables, and the three reports over one table each.
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "kernels.h"
+#include "reference.h"
+
+namespace {
+
+struct Problem {
+    int64_t d = 3, n = 0, m = 0;
+    std::vector<double> X, D, Lb, Ub;
+    double w[4] = {1.0, 2.0, 3.0, 0.5};
+    double t[4] = {1.5, 2.5, 3.5, 4.5};
+    // Outputs, reused by every run.
+    double acc = 0;
+    std::vector<double> G, out;
+    std::string printed;
+};
+
+// A table of m rows naming random pairs of distinct points, with targets or
+// bounds between half and one and a half times the pair's distance (so about
+// half the bound rows are violated) and type codes drawn from `codes`.
+std::vector<double> makeTable(std::mt19937_64& rng, const Problem& p, int cols,
+                              const std::vector<double>& codes)
+{
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    std::uniform_int_distribution<int64_t> point(1, p.n);
+    const int64_t m = p.m;
+    std::vector<double> T(static_cast<size_t>(m * cols));
+    for (int64_t r = 0; r < m; ++r) {
+        const int64_t i = point(rng);
+        int64_t j = point(rng);
+        while (j == i)
+            j = point(rng);
+        T[r] = static_cast<double>(i);
+        T[r + m] = static_cast<double>(j);
+        const double dij = ref::dist(p.X.data(), static_cast<int32_t>(p.d),
+                                     static_cast<int32_t>((i - 1) * p.d),
+                                     static_cast<int32_t>((j - 1) * p.d));
+        T[r + 2 * m] = dij * (0.5 + u(rng));
+        if (cols == 4)
+            T[r + 3 * m] = codes[static_cast<size_t>(u(rng) * static_cast<double>(codes.size()))];
+    }
+    return T;
+}
+
+std::shared_ptr<Problem> makeProblem(const bench::Sizes& sizes)
+{
+    auto p = std::make_shared<Problem>();
+    p->n = sizes.points;
+    p->m = sizes.rows;
+    std::mt19937_64 rng(20240611);
+    std::uniform_real_distribution<double> coordinate(0.0, 10.0);
+    p->X.resize(static_cast<size_t>(p->d * p->n));
+    for (double& x : p->X)
+        x = coordinate(rng);
+    p->D = makeTable(rng, *p, 3, {});
+    p->Lb = makeTable(rng, *p, 4, {1, -2});
+    p->Ub = makeTable(rng, *p, 4, {0, -1, -2, 3});
+    p->G.resize(p->X.size());
+    p->out.resize(static_cast<size_t>(p->m));
+    return p;
+}
+
+int g_printed = 0;
+void countPrint(const char*) { ++g_printed; }
+
+std::string sizeText(const Problem& p, int tables)
+{
+    std::string s = "d=" + std::to_string(p.d);
+    if (tables > 1)
+        s += " n=" + std::to_string(p.n) + " " + std::to_string(tables) + "x";
+    else
+        s += " ";
+    return s + std::to_string(p.m) + " rows";
+}
+
+void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
+{
+    const std::shared_ptr<Problem> p = makeProblem(sizes);
+    const int32_t d = static_cast<int32_t>(p->d), n = static_cast<int32_t>(p->n),
+                  m = static_cast<int32_t>(p->m);
+    const double* w = p->w;
+    const double* t = p->t;
+
+    auto fastValue = [p, w, t] {
+        distgeom::penvalKernel(p->X.data(), p->d, p->n, p->D.data(), p->m, p->Lb.data(), p->m,
+                               p->Ub.data(), p->m, w[0], w[1], w[2], w[3], t[0], t[1], t[2],
+                               t[3], &p->acc);
+    };
+    auto referenceValue = [p, d, n, m, w, t] {
+        ref::penval(p->X.data(), d, n, p->D.data(), m, p->Lb.data(), m, p->Ub.data(), m, w, t,
+                    &p->acc);
+    };
+    auto fastSlope = [p, w, t] {
+        distgeom::penslopeKernel(p->X.data(), p->d, p->n, p->D.data(), p->m, p->Lb.data(), p->m,
+                                 p->Ub.data(), p->m, w[0], w[1], w[2], w[3], t[0], t[1], t[2],
+                                 t[3], p->G.data(), countPrint);
+    };
+    auto referenceSlope = [p, d, n, m, w, t] {
+        ref::penslope(p->X.data(), d, n, p->D.data(), m, p->Lb.data(), m, p->Ub.data(), m, w, t,
+                      p->G.data(), p->printed);
+    };
+    auto zeroValue = [p] { p->acc = 0.0; };
+    auto zeroSlope = [p] {
+        std::fill(p->G.begin(), p->G.end(), 0.0);
+        p->printed.clear();
+        g_printed = 0;
+    };
+
+    // The limit: reading the three tables once, or the 3m additions of the
+    // one running sum, one after another, whichever takes longer.
+    const double tableMB = static_cast<double>((p->D.size() + p->Lb.size() + p->Ub.size()) * 8) / 1e6;
+    const std::vector<bench::Work> limit{
+        {"read the tables once (" + std::to_string(static_cast<int>(tableMB + 0.5)) + " MB)",
+         [p] {
+             bench::keep(bench::streamRead(p->D.data(), p->D.size()) ^
+                         bench::streamRead(p->Lb.data(), p->Lb.size()) ^
+                         bench::streamRead(p->Ub.data(), p->Ub.size()));
+         },
+         nullptr},
+        {"chain of " + std::to_string(3 * p->m) + " additions",
+         [p] { bench::keep(bench::serialAdds(3 * p->m)); }, nullptr}};
+
+    bench::Case value;
+    value.name = "penval";
+    value.size = sizeText(*p, 3);
+    value.fast = {"penvalKernel", fastValue, zeroValue};
+    value.reference = {"reference loop", referenceValue, zeroValue};
+    value.limit = limit;
+    value.limitText = "the slower of reading the tables once and the serial chain";
+    value.targetToLimit = 1.5;
+    value.path = distgeom::kernelPath();
+    value.check = [=] {
+        zeroValue();
+        fastValue();
+        const double fast = p->acc;
+        zeroValue();
+        referenceValue();
+        return bench::compareBits({p->acc}, {fast});
+    };
+    cases.push_back(value);
+
+    bench::Case slope;
+    slope.name = "penslope";
+    slope.size = sizeText(*p, 3);
+    slope.fast = {"penslopeKernel", fastSlope, zeroSlope};
+    slope.reference = {"reference loop", referenceSlope, zeroSlope};
+    slope.limit = limit;
+    slope.limitText = value.limitText;
+    slope.targetToLimit = 2.0;
+    slope.targetSpeedup = 1.5;
+    slope.path = distgeom::kernelPath();
+    slope.check = [=] {
+        zeroSlope();
+        fastSlope();
+        const std::vector<double> fast = p->G;
+        const int fastPrinted = g_printed;
+        zeroSlope();
+        referenceSlope();
+        const int refPrinted = static_cast<int>(p->printed.size() / 27);
+        if (fastPrinted != refPrinted)
+            return std::string("printed ") + std::to_string(fastPrinted) + " messages, not " +
+                   std::to_string(refPrinted);
+        return bench::compareBits(p->G, fast);
+    };
+    cases.push_back(slope);
+}
+
+void reportCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
+{
+    const std::shared_ptr<Problem> p = makeProblem(sizes);
+    using Kernel = void (*)(const double*, int64_t, const double*, int64_t, double*);
+    struct Report {
+        const char* name;
+        Kernel kernel;
+        int kind;  // as ref::report numbers them
+        const std::vector<double>* table;
+    };
+    const Report reports[] = {{"linkdev", distgeom::linkdevKernel, 0, &p->D},
+                              {"ceilgap", distgeom::ceilgapKernel, 1, &p->Ub},
+                              {"floorgap", distgeom::floorgapKernel, 2, &p->Lb}};
+    for (const Report& rep : reports) {
+        const double* T = rep.table->data();
+        auto fast = [p, rep, T] { rep.kernel(p->X.data(), p->d, T, p->m, p->out.data()); };
+        auto reference = [p, rep, T] {
+            ref::report(rep.kind, p->X.data(), static_cast<int32_t>(p->d), T,
+                        static_cast<int32_t>(p->m), p->out.data());
+        };
+        auto zero = [p] { std::fill(p->out.begin(), p->out.end(), 0.0); };
+        bench::Case c;
+        c.name = rep.name;
+        c.size = sizeText(*p, 1);
+        c.fast = {rep.name, fast, zero};
+        c.reference = {"reference loop", reference, zero};
+        // The three columns the report reads.
+        c.limit = {{"read the table once (" + std::to_string(p->m * 24 / 1000000) + " MB)",
+                    [p, T] { bench::keep(bench::streamRead(T, static_cast<size_t>(3 * p->m))); },
+                    nullptr}};
+        c.limitText = "reading the table once";
+        c.targetToLimit = 1.5;
+        c.path = distgeom::kernelPath();
+        c.check = [=] {
+            zero();
+            fast();
+            const std::vector<double> got = p->out;
+            zero();
+            reference();
+            return bench::compareBits(p->out, got);
+        };
+        cases.push_back(c);
+    }
+}
+
+void distgeomCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
+{
+    penaltyCases(sizes, cases);
+    reportCases(sizes, cases);
+}
+
+}  // namespace
+
+BENCH_CASES("distgeom", distgeomCases);

@@ -1,0 +1,102 @@
+#include "harness.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#include <immintrin.h>
+#define BENCH_AVX2 1
+#endif
+
+namespace bench {
+
+std::vector<Registered>& registry()
+{
+    static std::vector<Registered> r;
+    return r;
+}
+
+Registrar::Registrar(const char* subsystem, CaseMaker make)
+{
+    registry().push_back({subsystem, make});
+}
+
+namespace {
+
+uint64_t streamReadPlain(const uint64_t* q, size_t count)
+{
+    uint64_t a = 0, b = 0, c = 0, d = 0;
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        a ^= q[i];
+        b ^= q[i + 1];
+        c ^= q[i + 2];
+        d ^= q[i + 3];
+    }
+    for (; i < count; ++i)
+        a ^= q[i];
+    return a ^ b ^ c ^ d;
+}
+
+#ifdef BENCH_AVX2
+// The same with 256-bit loads, as the kernels read, four independent lanes.
+__attribute__((target("avx2"))) uint64_t streamReadAvx2(const uint64_t* q, size_t count)
+{
+    __m256i a = _mm256_setzero_si256(), b = a, c = a, d = a;
+    size_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        a = _mm256_xor_si256(a, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + i)));
+        b = _mm256_xor_si256(b, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + i + 4)));
+        c = _mm256_xor_si256(c, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + i + 8)));
+        d = _mm256_xor_si256(d, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + i + 12)));
+    }
+    alignas(32) uint64_t lanes[4];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes),
+                       _mm256_xor_si256(_mm256_xor_si256(a, b), _mm256_xor_si256(c, d)));
+    return lanes[0] ^ lanes[1] ^ lanes[2] ^ lanes[3] ^ streamReadPlain(q + i, count - i);
+}
+#endif
+
+}  // namespace
+
+uint64_t streamRead(const double* p, size_t count)
+{
+    const uint64_t* q = reinterpret_cast<const uint64_t*>(p);
+#ifdef BENCH_AVX2
+    if (__builtin_cpu_supports("avx2"))
+        return streamReadAvx2(q, count);
+#endif
+    return streamReadPlain(q, count);
+}
+
+double serialAdds(int64_t count)
+{
+    volatile double one = 1.0;  // opaque to the compiler: no folding
+    const double x = one;
+    double acc = 0.0;
+    for (int64_t i = 0; i < count; ++i)
+        acc = acc + x;
+    return acc;
+}
+
+std::string compareBits(const std::vector<double>& a, const std::vector<double>& b)
+{
+    if (a.size() != b.size())
+        return "sizes differ: " + std::to_string(a.size()) + " vs " + std::to_string(b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        uint64_t x, y;
+        std::memcpy(&x, &a[i], 8);
+        std::memcpy(&y, &b[i], 8);
+        if (x != y && !(std::isnan(a[i]) && std::isnan(b[i]))) {
+            char text[160];
+            std::snprintf(text, sizeof text, "element %zu: %.17g (0x%016llx) vs %.17g (0x%016llx)",
+                          i, a[i], static_cast<unsigned long long>(x), b[i],
+                          static_cast<unsigned long long>(y));
+            return text;
+        }
+    }
+    return "";
+}
+
+}  // namespace bench

@@ -1,0 +1,86 @@
+// A small benchmark harness: each case times a toolbox kernel against the
+// plain reference loop and against the physical limit of its work (measured
+// in the same run, on the same data), after checking that the kernel's result
+// has the reference's bits.
+//
+// A subsystem adds its cases with BENCH_CASES(function): the function receives
+// the sizes to use and appends its cases (see distgeom_cases.cpp).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// One timed piece of work. `prepare`, when set, runs untimed before every
+// timed run (to zero an output the kernel accumulates into, say).
+struct Work {
+    std::string name;
+    std::function<void()> run;
+    std::function<void()> prepare;
+};
+
+struct Case {
+    std::string name;       // what the table shows, e.g. "penval"
+    std::string size;       // e.g. "d=3 n=1e4 3x1e6 rows"
+    Work fast;              // the toolbox kernel
+    Work reference;         // the plain loop it must match bit for bit
+    std::vector<Work> limit;  // the limit is the slowest of these
+    std::string limitText;  // what the limit measures
+    // Runs fast and reference once each on fresh outputs and compares them;
+    // returns an empty string when every bit agrees, else what differs.
+    std::function<std::string()> check;
+    double targetToLimit = 0;     // fast/limit must stay within this (0: none)
+    double targetSpeedup = 0;     // reference/fast must reach this (0: none)
+    std::string path;             // the code path the fast kernel takes here
+};
+
+// Problem sizes: the sizes by default, small ones for the smoke test.
+struct Sizes {
+    bool quick = false;
+    int64_t points = 10000;        // n of the distance-bound cases
+    int64_t rows = 1000000;        // rows per table
+};
+
+using CaseMaker = void (*)(const Sizes&, std::vector<Case>&);
+
+// Registers a subsystem's cases; used through BENCH_CASES.
+struct Registrar {
+    Registrar(const char* subsystem, CaseMaker make);
+};
+
+struct Registered {
+    const char* subsystem;
+    CaseMaker make;
+};
+std::vector<Registered>& registry();
+
+#define BENCH_CASES(subsystem, fn) \
+    static const ::bench::Registrar bench_registrar_##fn(subsystem, fn)
+
+// ---- Physical limits, measured -------------------------------------------
+
+// Reads every byte of the arrays once (64-bit words combined so that no load
+// can be dropped); returns the combination so the caller can keep it alive.
+uint64_t streamRead(const double* p, size_t count);
+
+// `count` floating-point additions, each waiting for the one before: the
+// serial chain an exact running sum imposes.
+double serialAdds(int64_t count);
+
+// Keeps a value alive so the compiler cannot drop the work that made it.
+template <class T>
+inline void keep(const T& value)
+{
+    asm volatile("" : : "g"(&value) : "memory");
+}
+
+// ---- Comparing bits -------------------------------------------------------
+
+// Empty when a and b hold the same bits (any NaN matching any NaN), else the
+// first element that differs.
+std::string compareBits(const std::vector<double>& a, const std::vector<double>& b);
+
+}  // namespace bench

@@ -1,0 +1,140 @@
+// toolbox_bench: times every registered kernel against its reference loop and
+// its physical limit, in one run on the same data, and prints the table.
+//
+//   toolbox_bench [--quick] [--rounds N] [--only NAME]
+//
+// --quick uses small sizes (the smoke test: bits are checked, times mean
+// little). Each time is the fastest of N rounds; in every round each piece of
+// work of a case runs once, so a change in the machine's load touches all of
+// them alike. The exit status is 1 when any fast result differs from its
+// reference.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+double timeOnce(const bench::Work& w)
+{
+    if (w.prepare)
+        w.prepare();
+    const auto t0 = std::chrono::steady_clock::now();
+    w.run();
+    const auto t1 = std::chrono::steady_clock::now();
+    return std::chrono::duration<double, std::milli>(t1 - t0).count();
+}
+
+std::string cpuModel()
+{
+    std::ifstream in("/proc/cpuinfo");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("model name", 0) == 0)
+            return line.substr(line.find(':') + 2);
+    return "unknown";
+}
+
+std::string loadAverage()
+{
+    std::ifstream in("/proc/loadavg");
+    std::string a, b, c;
+    in >> a >> b >> c;
+    return a + " " + b + " " + c;
+}
+
+std::string verdict(double value, double target, bool atMost)
+{
+    if (target <= 0)
+        return "";
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%.1f %s", atMost ? "<=" : ">=", target,
+                  (atMost ? value <= target : value >= target) ? "met" : "MISSED");
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    bench::Sizes sizes;
+    int rounds = 9;
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--quick")) {
+            sizes.quick = true;
+            sizes.points = 300;
+            sizes.rows = 5003;  // not a multiple of the vector width
+            rounds = 2;
+        } else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) {
+            rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
+            only = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: %s [--quick] [--rounds N] [--only NAME]\n", argv[0]);
+            return 2;
+        }
+    }
+
+    std::printf("machine: %s; load average before: %s\n", cpuModel().c_str(),
+                loadAverage().c_str());
+    std::printf("each time: fastest of %d rounds, in ms\n\n", rounds);
+    std::printf("%-9s %-28s %9s %9s %9s %6s %-10s %7s %-10s %-6s %s\n", "kernel", "size", "fast",
+                "reference", "limit", "f/lim", "target", "ref/f", "target", "path", "bits");
+
+    int mismatches = 0;
+    std::vector<std::string> notes;
+    for (const bench::Registered& reg : bench::registry()) {
+        std::vector<bench::Case> cases;
+        reg.make(sizes, cases);
+        for (const bench::Case& c : cases) {
+            if (!only.empty() && c.name != only)
+                continue;
+            const std::string diff = c.check();
+            if (!diff.empty()) {
+                std::printf("%-9s %-28s MISMATCH with the reference: %s\n", c.name.c_str(),
+                            c.size.c_str(), diff.c_str());
+                ++mismatches;
+                continue;
+            }
+            std::vector<const bench::Work*> all{&c.fast, &c.reference};
+            for (const bench::Work& w : c.limit)
+                all.push_back(&w);
+            std::vector<double> best(all.size(), std::numeric_limits<double>::infinity());
+            for (int r = 0; r < rounds; ++r)
+                for (size_t k = 0; k < all.size(); ++k)
+                    best[k] = std::min(best[k], timeOnce(*all[k]));
+            double limit = 0;
+            std::string parts;
+            for (size_t k = 2; k < all.size(); ++k) {
+                limit = std::max(limit, best[k]);
+                char part[96];
+                std::snprintf(part, sizeof part, "%s%s %.2f ms", parts.empty() ? "" : "; ",
+                              all[k]->name.c_str(), best[k]);
+                parts += part;
+            }
+            const double toLimit = best[0] / limit, speedup = best[1] / best[0];
+            std::printf("%-9s %-28s %9.2f %9.2f %9.2f %6.2f %-10s %7.1f %-10s %-6s same\n",
+                        c.name.c_str(), c.size.c_str(), best[0], best[1], limit, toLimit,
+                        verdict(toLimit, c.targetToLimit, true).c_str(), speedup,
+                        verdict(speedup, c.targetSpeedup, false).c_str(), c.path.c_str());
+            std::fflush(stdout);
+            notes.push_back(c.name + " limit (" + c.limitText + "): " + parts);
+        }
+    }
+    std::printf("\n");
+    for (const std::string& n : notes)
+        std::printf("%s\n", n.c_str());
+    std::printf("load average after: %s\n", loadAverage().c_str());
+    if (mismatches) {
+        std::printf("%d kernel(s) differ from their reference\n", mismatches);
+        return 1;
+    }
+    return 0;
+}
