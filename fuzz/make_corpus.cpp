@@ -137,6 +137,7 @@ void penaltySeeds(Seeds& s)
         s.add(n, "Ub-three-columns", 1, {X, D, L, row({1, 2, 6}), w, t});
         s.add(n, "w-three-elements", 1, {X, D, L, L, row({1, 1, 1}), t});
         s.add(n, "t-empty", 1, {X, D, L, L, w, empty()});
+        s.add(n, "Lb-index-nan", 1, {X, D, row({1, kNaN, 6, 1}), L, w, t});
         const std::vector<std::pair<const char*, double>> badIndex = {
             {"nan", kNaN}, {"inf", kInf}, {"minus-inf", -kInf}, {"zero", 0},
             {"negative", -1}, {"half", 0.5}, {"too-large", 3}, {"fraction-past-end", 2.5},
@@ -171,6 +172,9 @@ void reportSeeds(Seeds& s)
         s.add(n, "T-no-columns", 1, {points(), dbl(2, 0, {})});
         s.add(n, "index-nan", 1, {points(), dbl(2, 3, {1, 1, 2, kNaN, 4, 4})});
         s.add(n, "index-too-large", 1, {points(), row({1, 3, 4})});
+        s.add(n, "index-inf", 1, {points(), row({kInf, 1, 4})});
+        s.add(n, "index-zero", 1, {points(), row({1, 0, 4})});
+        s.add(n, "index-negative", 1, {points(), row({-2, 1, 4})});
         s.add(n, "no-points", 1, {dbl(2, 0, {}), row({1, 2, 4})});
     }
 }
@@ -238,6 +242,8 @@ void obsprodSeeds(Seeds& s)
         s.add(n, "complex-I", 1, {Xt, Y, of(Kind::ComplexDouble, 1, 2, {1, 2}), J, row({2})});
         s.add(n, "char-J", 1, {Xt, Y, I, of(Kind::Char, 1, 2, {3, 1}), row({2})});
         s.add(n, "count-inf", 1, {Xt, Y, I, J, row({kInf})});
+        s.add(n, "count-empty", 1, {Xt, Y, I, J, empty()});
+        s.add(n, "single-count", 1, {Xt, Y, I, J, of(Kind::Single, 1, 1, {2})});
         s.add(n, "count-huge", 1, {Xt, Y, I, J, row({1e300})});
         s.add(n, "count-2-to-32-plus-1", 1, {Xt, Y, I, J, row({4294967297.0})});
     }
@@ -269,6 +275,8 @@ void nzfillSeeds(Seeds& s)
         s.add(n, "count-minus-one", 0, {S, v, row({-1})});
         s.add(n, "count-nan", 0, {S, v, row({kNaN})});
         s.add(n, "count-inf", 0, {S, v, row({kInf})});
+        s.add(n, "count-empty", 0, {S, v, empty()});
+        s.add(n, "char-count", 0, {S, v, of(Kind::Char, 1, 1, {2})});
         s.add(n, "count-2-to-32-plus-1", 0, {S, v, row({4294967297.0})});
         s.add(n, "count-2-to-31", 0, {S, v, row({2147483648.0})});
         s.add(n, "single-S", 0, {of(Kind::Single, 2, 2, {1, 2, 3, 4}), v, row({2})});
