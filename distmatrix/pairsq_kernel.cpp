@@ -1,10 +1,26 @@
+#include <cstring>
+
 #include "kernels.h"
 
-namespace distmatrix {
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#define DISTMATRIX_LANES 1
+#include <immintrin.h>
+// AVX2 alone, no FMA: a fused multiply-add would round once where the plain
+// loop rounds the square and the sum separately.
+#define DISTMATRIX_AVX2 __attribute__((target("avx2")))
+#else
+#define DISTMATRIX_LANES 0
+#endif
 
-void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q)
+namespace distmatrix {
+namespace {
+
+// ---- The plain loop -------------------------------------------------------
+// Rows i0 .. i1-1 of the upper triangle, each element summed in place from
+// the 0.0 it holds, then copied to its mirror. The whole matrix is rows 0 .. n-1.
+void plainRows(const double* X, int64_t d, int64_t n, double* Q, int64_t i0, int64_t i1)
 {
-    for (int64_t i = 0; i < n; ++i) {
+    for (int64_t i = i0; i < i1; ++i) {
         const double* xi = X + i * d;
         for (int64_t j = i; j < n; ++j) {
             const double* xj = X + j * d;
@@ -19,5 +35,336 @@ void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q)
         }
     }
 }
+
+// ---- Eight rows side by side ----------------------------------------------
+// Rows are taken in groups of eight, i0 .. i0+7, two vectors of four lanes.
+// For four columns j .. j+3 at a time a tile of 8-by-4 sums is formed in
+// registers: lane l of the vector for column j sums (X(k, i0+l) - X(k, j))^2
+// over k = 0 .. d-1 in coordinate order from 0.0, exactly the plain loop's
+// operations on that element (Q holds 0.0 on entry, so the sum starts from a
+// zero register instead of a load of Q). The tile goes to the upper triangle
+// (column j, rows i0 .. i0+7: one cache line when aligned) and, transposed in
+// registers, to the lower triangle (column i0+l, rows j .. j+3). The mirror
+// is thus a copy of the same register, written right after the tile; the
+// next tile fills the other half of each lower cache line.
+//
+// With streaming stores the rows are grouped so that every vector store is
+// aligned (n a multiple of 4, the groups starting where column 0 starts a
+// cache line); rows left before the first group and after the last take the
+// plain loop.
+#if DISTMATRIX_LANES
+
+// Points of at most this many coordinates are staged coordinate-major for
+// the group (kStage * 8 doubles on the stack); larger ones are gathered from
+// X for every tile.
+constexpr int64_t kStage = 32;
+
+// D = 1 .. 4: that many coordinates, known when compiling; D = 0: d of them,
+// staged; D = -1: d of them, gathered.
+template <int D>
+struct Group {
+    int64_t d;
+    const double* rows[8];      // the eight points i0 .. i0+7
+    alignas(32) double xs[kStage * 8];  // xs[k*8 + l] = coordinate k of point i0+l
+
+    DISTMATRIX_AVX2 void stage()
+    {
+        if constexpr (D != -1) {
+            const int64_t dd = D > 0 ? D : d;
+            for (int64_t k = 0; k < dd; ++k)
+                for (int l = 0; l < 8; ++l)
+                    xs[k * 8 + l] = rows[l][k];
+        }
+    }
+
+    // Coordinate k of the eight points, lanes 0-3 and 4-7.
+    DISTMATRIX_AVX2 inline void point(int64_t k, __m256d& lo, __m256d& hi) const
+    {
+        if constexpr (D == -1) {
+            lo = gather(rows, k);
+            hi = gather(rows + 4, k);
+        } else {
+            lo = _mm256_load_pd(xs + k * 8);
+            hi = _mm256_load_pd(xs + k * 8 + 4);
+        }
+    }
+
+    DISTMATRIX_AVX2 static inline __m256d gather(const double* const* p, int64_t k)
+    {
+        const __m128d a = _mm_loadh_pd(_mm_load_sd(p[0] + k), p[1] + k);
+        const __m128d b = _mm_loadh_pd(_mm_load_sd(p[2] + k), p[3] + k);
+        return _mm256_insertf128_pd(_mm256_castpd128_pd256(a), b, 1);
+    }
+
+    // The tile of the four consecutive points j .. j+3.
+    DISTMATRIX_AVX2 inline void tile(const double* X, int64_t dd, int64_t j, __m256d* acc) const
+    {
+        const double* cols[4] = {X + j * dd, X + (j + 1) * dd, X + (j + 2) * dd,
+                                 X + (j + 3) * dd};
+        tile(cols, acc);
+    }
+
+    // acc[2c] (rows i0 .. i0+3) and acc[2c+1] (rows i0+4 .. i0+7) for the
+    // column whose point is cols[c], c = 0 .. 3.
+    DISTMATRIX_AVX2 inline void tile(const double* const* cols, __m256d* acc) const
+    {
+        // Unrolled, so that the sums stay in registers at any optimisation
+        // level.
+#pragma GCC unroll 8
+        for (int c = 0; c < 8; ++c)
+            acc[c] = _mm256_setzero_pd();
+        const int64_t dd = D > 0 ? D : d;
+        for (int64_t k = 0; k < dd; ++k) {
+            __m256d lo, hi;
+            point(k, lo, hi);
+#pragma GCC unroll 4
+            for (int c = 0; c < 4; ++c) {
+                const __m256d xj = _mm256_broadcast_sd(cols[c] + k);
+                const __m256d e0 = _mm256_sub_pd(lo, xj);
+                const __m256d e1 = _mm256_sub_pd(hi, xj);
+                acc[2 * c] = _mm256_add_pd(acc[2 * c], _mm256_mul_pd(e0, e0));
+                acc[2 * c + 1] = _mm256_add_pd(acc[2 * c + 1], _mm256_mul_pd(e1, e1));
+            }
+        }
+    }
+};
+
+// Rows 0-3 of a 4-by-4 block whose columns are a0 .. a3, and the other way.
+DISTMATRIX_AVX2 inline void transpose4(__m256d a0, __m256d a1, __m256d a2, __m256d a3,
+                                       __m256d* r)
+{
+    const __m256d t0 = _mm256_unpacklo_pd(a0, a1);
+    const __m256d t1 = _mm256_unpackhi_pd(a0, a1);
+    const __m256d t2 = _mm256_unpacklo_pd(a2, a3);
+    const __m256d t3 = _mm256_unpackhi_pd(a2, a3);
+    r[0] = _mm256_permute2f128_pd(t0, t2, 0x20);
+    r[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
+    r[2] = _mm256_permute2f128_pd(t0, t2, 0x31);
+    r[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
+
+template <bool Streaming>
+DISTMATRIX_AVX2 inline void put(double* p, __m256d v)
+{
+    if constexpr (Streaming)
+        _mm256_stream_pd(p, v);
+    else
+        _mm256_storeu_pd(p, v);
+}
+
+// The 8-by-4 tile acc (rows i0 .. i0+7, columns j .. j+3) into the upper
+// triangle: one cache line of each column when the rows are aligned.
+template <bool Streaming>
+DISTMATRIX_AVX2 inline void upper(double* Q, int64_t n, int64_t i0, int64_t j, const __m256d* acc)
+{
+#pragma GCC unroll 4
+    for (int c = 0; c < 4; ++c) {
+        double* up = Q + i0 + (j + c) * n;
+        put<Streaming>(up, acc[2 * c]);
+        put<Streaming>(up + 4, acc[2 * c + 1]);
+    }
+}
+
+// The same tile transposed: r[l] holds row i0+l, columns j .. j+3.
+DISTMATRIX_AVX2 inline void transpose8x4(const __m256d* acc, __m256d* r)
+{
+    transpose4(acc[0], acc[2], acc[4], acc[6], r);
+    transpose4(acc[1], acc[3], acc[5], acc[7], r + 4);
+}
+
+// Rows i0 .. i0+7 (i0 + 8 <= n), the columns from max(c0, i0) up to c1 - 1;
+// from i0 on when the rows' own diagonal block lies in the range.
+template <int D, bool Streaming>
+DISTMATRIX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, int64_t i0,
+                              int64_t c0, int64_t c1)
+{
+    Group<D> g;
+    g.d = d;
+    for (int l = 0; l < 8; ++l)
+        g.rows[l] = X + (i0 + l) * d;
+    g.stage();
+
+    __m256d acc[8];
+    alignas(32) double t[8][8];  // t[c][l]: row i0+l, column j+c
+
+    int64_t j = c0;
+    if (i0 >= c0) {
+        // The diagonal block, columns i0 .. i0+7: its upper half (row <=
+        // column) is kept and mirrored; the sums below its diagonal, which
+        // the plain loop does not form, are dropped.
+        for (int half = 0; half < 2; ++half) {
+            const double* cols[4];
+            for (int c = 0; c < 4; ++c)
+                cols[c] = g.rows[4 * half + c];
+            g.tile(cols, acc);
+            for (int c = 0; c < 4; ++c) {
+                _mm256_store_pd(t[4 * half + c], acc[2 * c]);
+                _mm256_store_pd(t[4 * half + c] + 4, acc[2 * c + 1]);
+            }
+        }
+        for (int64_t c = 0; c < 8; ++c)
+            for (int64_t l = 0; l <= c; ++l) {
+                Q[(i0 + l) + (i0 + c) * n] = t[c][l];
+                Q[(i0 + c) + (i0 + l) * n] = t[c][l];
+            }
+        j = i0 + 8;
+    }
+
+    // Eight columns at a time, as two tiles of four: every store of the
+    // upper tiles fills a cache line of its column at once, and the lower
+    // halves of the first tile wait in registers for the second, so each
+    // lower column gets a whole line too. Streaming stores then leave no
+    // line half written.
+    for (; j + 8 <= c1; j += 8) {
+        __m256d low[8], high[8];
+        g.tile(X, d, j, acc);
+        upper<Streaming>(Q, n, i0, j, acc);
+        transpose8x4(acc, low);
+        g.tile(X, d, j + 4, acc);
+        upper<Streaming>(Q, n, i0, j + 4, acc);
+        transpose8x4(acc, high);
+#pragma GCC unroll 8
+        for (int l = 0; l < 8; ++l) {
+            double* down = Q + j + (i0 + l) * n;
+            put<Streaming>(down, low[l]);
+            put<Streaming>(down + 4, high[l]);
+        }
+    }
+
+    // A last tile of four columns.
+    if (j + 4 <= c1) {
+        __m256d low[8];
+        g.tile(X, d, j, acc);
+        upper<Streaming>(Q, n, i0, j, acc);
+        transpose8x4(acc, low);
+#pragma GCC unroll 8
+        for (int l = 0; l < 8; ++l)
+            put<Streaming>(Q + j + (i0 + l) * n, low[l]);
+        j += 4;
+    }
+
+    // The last one to three columns: a tile whose missing columns repeat the
+    // last point of the range, its valid part written element by element.
+    if (j < c1) {
+        const double* cols[4];
+        for (int c = 0; c < 4; ++c)
+            cols[c] = X + (j + c < c1 ? j + c : c1 - 1) * d;
+        g.tile(cols, acc);
+        for (int c = 0; c < 4; ++c) {
+            _mm256_store_pd(t[c], acc[2 * c]);
+            _mm256_store_pd(t[c] + 4, acc[2 * c + 1]);
+        }
+        for (int64_t c = 0; j + c < c1; ++c)
+            for (int64_t l = 0; l < 8; ++l) {
+                Q[(i0 + l) + (j + c) * n] = t[c][l];
+                Q[(j + c) + (i0 + l) * n] = t[c][l];
+            }
+    }
+}
+
+// Columns in blocks of kBlock, each block swept by every group of rows that
+// has elements in it: the block's columns and the group's columns are the
+// only ones written meanwhile, which keeps the pages in the TLB.
+constexpr int64_t kBlock = 128;
+
+template <int D, bool Streaming>
+DISTMATRIX_AVX2 void groups(const double* X, int64_t d, int64_t n, double* Q, int64_t first,
+                            int64_t end)
+{
+    for (int64_t c0 = first; c0 < n; c0 += kBlock) {
+        const int64_t c1 = c0 + kBlock < n ? c0 + kBlock : n;
+        for (int64_t i0 = first; i0 < end && i0 < c1; i0 += 8)
+            rowGroup<D, Streaming>(X, d, n, Q, i0, c0, c1);
+    }
+}
+
+// Rows first .. end-1, end - first a multiple of 8.
+template <bool Streaming>
+void allGroups(const double* X, int64_t d, int64_t n, double* Q, int64_t first, int64_t end)
+{
+    switch (d) {
+    case 1: groups<1, Streaming>(X, d, n, Q, first, end); break;
+    case 2: groups<2, Streaming>(X, d, n, Q, first, end); break;
+    case 3: groups<3, Streaming>(X, d, n, Q, first, end); break;
+    case 4: groups<4, Streaming>(X, d, n, Q, first, end); break;
+    default:
+        if (d <= kStage)
+            groups<0, Streaming>(X, d, n, Q, first, end);
+        else
+            groups<-1, Streaming>(X, d, n, Q, first, end);
+    }
+}
+
+#endif  // DISTMATRIX_LANES
+
+}  // namespace
+
+namespace lanes {
+
+bool available()
+{
+#if DISTMATRIX_LANES
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return yes;
+#else
+    return false;
+#endif
+}
+
+void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q, bool streaming)
+{
+#if DISTMATRIX_LANES
+    // With d = 0 every element stays the 0.0 it holds.
+    if (d == 0 || n < 16) {
+        plainRows(X, d, n, Q, 0, n);
+        return;
+    }
+    // Groups of rows start where column 0 starts a cache line. Streaming
+    // stores need every vector store aligned to 32 bytes, which holds for
+    // all columns when n is a multiple of 4.
+    const uintptr_t address = reinterpret_cast<uintptr_t>(Q);
+    if (address % sizeof(double) != 0 || n % 4 != 0)
+        streaming = false;
+    const int64_t first =
+        address % sizeof(double) == 0 ? static_cast<int64_t>((64 - address % 64) % 64 / 8) : 0;
+    const int64_t end = first + (n - first) / 8 * 8;
+    plainRows(X, d, n, Q, 0, first);
+    if (streaming) {
+        allGroups<true>(X, d, n, Q, first, end);
+        _mm_sfence();  // the streamed stores are done before the host reads Q
+    } else {
+        allGroups<false>(X, d, n, Q, first, end);
+    }
+    plainRows(X, d, n, Q, end, n);
+#else
+    (void)streaming;
+    plainRows(X, d, n, Q, 0, n);
+#endif
+}
+
+}  // namespace lanes
+
+namespace plain {
+
+void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q)
+{
+    plainRows(X, d, n, Q, 0, n);
+}
+
+}  // namespace plain
+
+void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q)
+{
+    if (lanes::available())
+        lanes::pairsqKernel(X, d, n, Q, n * n * static_cast<int64_t>(sizeof(double)) >
+                                            lanes::kStreamingBytes);
+    else
+        plainRows(X, d, n, Q, 0, n);
+}
+
+const char* kernelPath() { return lanes::available() ? "avx2" : "plain"; }
 
 }  // namespace distmatrix

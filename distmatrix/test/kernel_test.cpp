@@ -5,9 +5,11 @@
 
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "bits.h"
+#include "guarded.h"
 #include "kernels.h"
 #include "reference.h"
 
@@ -64,4 +66,145 @@ TEST(PairsqKernel, SumsInCoordinateOrder)
 {
     // Squares 1e16, 1, 1: in coordinate order each 1 is lost to rounding.
     EXPECT_EQ(1e16, pairsq({1e8, 1, 1, 0, 0, 0}, 3, 2)[1]);
+}
+
+// ---- The AVX2 path --------------------------------------------------------
+// Rows go in groups of eight and columns in tiles of four, in blocks of 128
+// columns; the groups start where column 0 starts a cache line. The shapes
+// below put every kind of edge under test: fewer points than a group, rows
+// before the first group and after the last, one to three columns after the
+// last tile, the block edges, coordinates known when compiling (1 to 4),
+// staged (up to 32) and gathered (more). Q sits at each of the eight offsets
+// of a cache line, and each shape runs with ordinary and streaming stores.
+
+namespace {
+
+// Q inside a larger buffer, `shift` doubles from its start, with a guard
+// value on both sides that the kernel must leave alone.
+struct Placed {
+    std::vector<double> buffer;
+    double* Q;
+    size_t size;
+    Placed(int64_t n, size_t shift)
+        : buffer(static_cast<size_t>(n * n) + 16, -1.25), size(static_cast<size_t>(n * n))
+    {
+        Q = buffer.data() + shift;
+        std::fill(Q, Q + size, 0.0);
+    }
+    std::vector<double> result() const { return std::vector<double>(Q, Q + size); }
+    bool guardsKept() const
+    {
+        for (const double* p = buffer.data(); p < Q; ++p)
+            if (*p != -1.25)
+                return false;
+        for (const double* p = Q + size; p < buffer.data() + buffer.size(); ++p)
+            if (*p != -1.25)
+                return false;
+        return true;
+    }
+};
+
+std::vector<double> randomPoints(std::mt19937_64& rng, int64_t d, int64_t n, bool adversarial)
+{
+    const double special[] = {kNaN, kInf, -kInf, 0.0, -0.0, 1e200, -1e200, 4.9e-324, 1e16};
+    std::normal_distribution<double> normal(0, 10);
+    std::uniform_real_distribution<double> u(0, 1);
+    std::vector<double> X(static_cast<size_t>(d * n));
+    for (double& x : X)
+        x = adversarial && u(rng) < 0.05 ? special[static_cast<size_t>(u(rng) * 9)] : normal(rng);
+    return X;
+}
+
+::testing::AssertionResult lanesMatch(const std::vector<double>& X, int64_t d, int64_t n,
+                                      size_t shift, bool streaming)
+{
+    Placed q(n, shift);
+    const testing_util::Guarded points(X);  // X ends where a read faults
+    distmatrix::lanes::pairsqKernel(points.data(), d, n, q.Q, streaming);
+    if (!q.guardsKept())
+        return ::testing::AssertionFailure() << "wrote outside Q";
+    for (int64_t i = 0; i < n; ++i)
+        for (int64_t j = i + 1; j < n; ++j)
+            if (bitsOf(q.Q[i + j * n]) != bitsOf(q.Q[j + i * n]))
+                return ::testing::AssertionFailure() << "not symmetric at " << i << "," << j;
+    return sameBits(ref::pairsq(X, d, n), q.result());
+}
+
+}  // namespace
+
+TEST(PairsqLanes, MatchesReferenceOnEveryShape)
+{
+    if (!distmatrix::lanes::available())
+        GTEST_SKIP() << "no AVX2 here";
+    std::mt19937_64 rng(20240614);
+    for (int64_t d : {1, 2, 3, 4, 5, 7, 32, 33})
+        for (int64_t n : {16, 17, 18, 19, 23, 24, 25, 31, 32, 33, 130, 136, 137, 139, 141, 264}) {
+            const std::vector<double> X = randomPoints(rng, d, n, false);
+            for (size_t shift : {size_t(0), size_t(5)})
+                for (bool streaming : {false, true})
+                    EXPECT_TRUE(lanesMatch(X, d, n, shift, streaming))
+                        << "d=" << d << " n=" << n << " shift=" << shift
+                        << " streaming=" << streaming;
+        }
+}
+
+TEST(PairsqLanes, EveryAlignmentOfQ)
+{
+    if (!distmatrix::lanes::available())
+        GTEST_SKIP() << "no AVX2 here";
+    std::mt19937_64 rng(20240615);
+    for (int64_t n : {136, 138, 140}) {  // streaming where n is a multiple of 4
+        const std::vector<double> X = randomPoints(rng, 3, n, false);
+        for (size_t shift = 0; shift < 8; ++shift)
+            for (bool streaming : {false, true})
+                EXPECT_TRUE(lanesMatch(X, 3, n, shift, streaming))
+                    << "n=" << n << " shift=" << shift << " streaming=" << streaming;
+    }
+}
+
+TEST(PairsqLanes, NaNInfinityAndSmallCases)
+{
+    if (!distmatrix::lanes::available())
+        GTEST_SKIP() << "no AVX2 here";
+    std::mt19937_64 rng(20240616);
+    for (int64_t d : {1, 3, 4, 7, 40})
+        for (int64_t n : {20, 67, 131}) {
+            const std::vector<double> X = randomPoints(rng, d, n, true);
+            for (bool streaming : {false, true})
+                EXPECT_TRUE(lanesMatch(X, d, n, 3, streaming)) << "d=" << d << " n=" << n;
+        }
+    // Below a group, and no coordinates: the plain loop's work, Q untouched
+    // outside its n*n doubles.
+    for (int64_t d : {0, 1, 2, 3})
+        for (int64_t n : {0, 1, 2, 3, 15, 40}) {
+            const std::vector<double> X = randomPoints(rng, d, n, false);
+            EXPECT_TRUE(lanesMatch(X, d, n, 1, true)) << "d=" << d << " n=" << n;
+        }
+    // A point with an infinite coordinate among many: its diagonal is NaN,
+    // its distances to the finite points infinite, on either side.
+    std::vector<double> X = randomPoints(rng, 3, 50, false);
+    X[3 * 21 + 1] = kInf;
+    Placed q(50, 0);
+    distmatrix::lanes::pairsqKernel(X.data(), 3, 50, q.Q, false);
+    EXPECT_TRUE(std::isnan(q.Q[21 + 21 * 50]));
+    EXPECT_EQ(kInf, q.Q[21 + 40 * 50]);
+    EXPECT_EQ(kInf, q.Q[40 + 21 * 50]);
+    EXPECT_EQ(kInf, q.Q[3 + 21 * 50]);
+}
+
+TEST(PairsqLanes, PublicKernelAndPlainLoopAgree)
+{
+    // The kernel the gateway calls picks its path (streaming past 8 MB of Q);
+    // the plain loop is the reference a reader sees.
+    std::mt19937_64 rng(20240617);
+    for (int64_t n : {9, 100, 1028}) {
+        const std::vector<double> X = randomPoints(rng, 3, n, n == 100);
+        std::vector<double> Q(static_cast<size_t>(n * n), 0.0), P = Q;
+        distmatrix::pairsqKernel(X.data(), 3, n, Q.data());
+        distmatrix::plain::pairsqKernel(X.data(), 3, n, P.data());
+        EXPECT_TRUE(sameBits(ref::pairsq(X, 3, n), Q)) << n;
+        EXPECT_TRUE(sameBits(ref::pairsq(X, 3, n), P)) << n;
+    }
+    EXPECT_TRUE(std::string(distmatrix::kernelPath()) == "avx2" ||
+                std::string(distmatrix::kernelPath()) == "plain");
 }

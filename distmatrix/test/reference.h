@@ -8,11 +8,10 @@
 
 namespace ref {
 
-// Q(i,j) for i <= j summed in place from 0, coordinate by coordinate, point i
-// minus point j; Q(j,i) copied from it right after.
-inline std::vector<double> pairsq(const std::vector<double>& X, int64_t d, int64_t n)
+// Q(i,j) for i <= j summed in place from the 0.0 Q holds, coordinate by
+// coordinate, point i minus point j; Q(j,i) copied from it right after.
+inline void pairsq(const double* X, int64_t d, int64_t n, double* Q)
 {
-    std::vector<double> Q(static_cast<size_t>(n * n), 0.0);
     for (int64_t i = 0; i < n; i++) {
         for (int64_t j = i; j < n; j++) {
             for (int64_t k = 0; k < d; k++) {
@@ -22,6 +21,12 @@ inline std::vector<double> pairsq(const std::vector<double>& X, int64_t d, int64
             Q[j + i * n] = Q[i + j * n];
         }
     }
+}
+
+inline std::vector<double> pairsq(const std::vector<double>& X, int64_t d, int64_t n)
+{
+    std::vector<double> Q(static_cast<size_t>(n * n), 0.0);
+    pairsq(X.data(), d, n, Q.data());
     return Q;
 }
 
