@@ -19,6 +19,20 @@ void obsprodKernel(int64_t r, int64_t L, const double* Xt, const double* Y, cons
 // dst[i] = src[i] for i = 0 .. n-1, each value moved as its 8 bytes.
 void nzfillKernel(double* dst, const double* src, int64_t n);
 
+// Where the processor has AVX2, obsprodKernel sums four products side by
+// side, one per lane, each in its own row order; nzfillKernel moves disjoint
+// arrays with memcpy. Both give the plain loops' bits. This names the path
+// obsprodKernel takes here: "avx2" or "plain".
+const char* kernelPath();
+
+// The plain loops alone, whatever the processor: the tests and the benchmark
+// compare the paths.
+namespace plain {
+void obsprodKernel(int64_t r, int64_t L, const double* Xt, const double* Y, const double* I,
+                   const double* J, double* v);
+void nzfillKernel(double* dst, const double* src, int64_t n);
+}  // namespace plain
+
 // First k in 0 .. L-1 whose index[k] does not name a whole column of an array
 // of `columns` columns of `height` doubles, or -1 when all of them do. The
 // offset is formed as the kernels form it, so a fractional index passes while

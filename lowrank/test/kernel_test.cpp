@@ -9,6 +9,7 @@
 
 #include "bits.h"
 #include "blas.h"
+#include "guarded.h"
 #include "kernels.h"
 #include "reference.h"
 
@@ -178,5 +179,110 @@ TEST(ColumnCheck, AcceptsWholeColumnsOnly)
         EXPECT_EQ(2, lowrank::firstColumnOutside(idx.data(), 3, 2, 3)) << bad;
         EXPECT_EQ(-1, lowrank::firstColumnOutside(idx.data(), 2, 2, 3)) << bad;
         EXPECT_EQ(-1, lowrank::firstColumnOutside(idx.data(), 3, 0, 0)) << bad;  // nothing read
+    }
+}
+
+// ---- The AVX2 paths -------------------------------------------------------
+// obsprodKernel sums four products side by side, reading each column four,
+// two or one rows at a time; nzfillKernel hands disjoint arrays to memcpy.
+// Both must give the plain loops' bits for every r and L, and read nothing
+// past a column's end: the factors end right before an inaccessible page.
+
+namespace {
+
+// Factors of r rows with m = r + 3 and n = r + 1 columns; indices naming
+// the last columns often, some of them fractional but reading a whole column.
+Sample edgeSample(std::mt19937_64& rng, int64_t r, int64_t L, bool adversarial)
+{
+    Sample s = randomSample(rng, r, L, adversarial);
+    std::uniform_real_distribution<double> u(0, 1);
+    const int64_t m = r + 3, n = r + 1;
+    for (int64_t k = 0; k < L; ++k) {
+        if (u(rng) < 0.3)
+            s.I[k] = static_cast<double>(m);
+        if (u(rng) < 0.3)
+            s.J[k] = static_cast<double>(n);
+        // n - 1 + f with (f * r) below 1 truncates to the offset of column n-1.
+        if (u(rng) < 0.1)
+            s.J[k] = static_cast<double>(n - 1) + 0.5 / static_cast<double>(r + 1);
+    }
+    return s;
+}
+
+}  // namespace
+
+TEST(ObsprodLanes, MatchesReferenceForEveryRankAndCount)
+{
+    std::mt19937_64 rng(79);
+    for (bool adversarial : {false, true})
+        for (int64_t r = 1; r <= 13; ++r)
+            for (int64_t L : {0, 1, 3, 4, 5, 7, 8, 9, 33, 100, 1001}) {
+                const Sample s = edgeSample(rng, r, L, adversarial);
+                const std::vector<double> expected =
+                    ref::obsprod(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(), s.J.data());
+                // The factors end where a read faults.
+                const testing_util::Guarded Xt(s.Xt), Y(s.Y);
+                std::vector<double> fast(static_cast<size_t>(L), -7.0);
+                lowrank::obsprodKernel(s.r, s.L, Xt.data(), Y.data(), s.I.data(), s.J.data(),
+                                       fast.data());
+                EXPECT_TRUE(sameBits(expected, fast)) << "r=" << r << " L=" << L;
+                std::vector<double> v(static_cast<size_t>(L), -7.0);
+                lowrank::plain::obsprodKernel(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(),
+                                              s.J.data(), v.data());
+                EXPECT_TRUE(sameBits(expected, v)) << "plain r=" << r << " L=" << L;
+            }
+    for (int64_t r : {17, 33, 64}) {
+        const Sample s = edgeSample(rng, r, 50, true);
+        const testing_util::Guarded Xt(s.Xt), Y(s.Y);
+        std::vector<double> fast(50, -7.0);
+        lowrank::obsprodKernel(s.r, s.L, Xt.data(), Y.data(), s.I.data(), s.J.data(),
+                               fast.data());
+        EXPECT_TRUE(sameBits(
+            ref::obsprod(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(), s.J.data()), fast))
+            << "r=" << r;
+    }
+}
+
+TEST(ObsprodLanes, EachLaneSumsInRowOrderFromZero)
+{
+    // Four products at once (and one after them), each with terms that
+    // round differently in another order: 1e16 + 1 + 1 loses both 1s;
+    // -0 * 1 summed from +0.0 is +0; 1 + 1e16 - 1e16 is 0, not 1; an
+    // infinite term stays in its own lane.
+    Sample s{3, 5, {1e8, 1, 1, -0.0, 0, 0, 1, 1e8, -1e8, kInf, 1, 1, 5, 6, 7},
+             {1e8, 1, 1, 1, 0, 0, 1, 1e8, 1e8, 1, 1, 1},
+             {1, 2, 3, 4, 5},
+             {1, 2, 3, 4, 1}};
+    EXPECT_TRUE(sameBits({1e16, 0.0, 0.0, kInf, 5e8 + 6 + 7}, loopForm(s)));
+}
+
+TEST(NzfillLanes, BlockCopyAndOverlapKeepTheLoopsResult)
+{
+    std::mt19937_64 rng(80);
+    std::normal_distribution<double> normal(0, 1);
+    std::vector<double> src(1000);
+    for (double& x : src)
+        x = normal(rng);
+    src[7] = kNaN;
+    src[8] = -0.0;
+    for (int64_t n : {0, 1, 2, 3, 4, 5, 999, 1000}) {
+        std::vector<double> dst(1002, 3.5), expected(1002, 3.5), plainDst(1002, 3.5);
+        lowrank::nzfillKernel(dst.data() + 1, src.data(), n);
+        lowrank::plain::nzfillKernel(plainDst.data() + 1, src.data(), n);
+        ref::nzfill(expected.data() + 1, src.data(), n);
+        for (size_t i = 0; i < dst.size(); ++i) {
+            EXPECT_EQ(bitsOf(expected[i]), bitsOf(dst[i])) << n << " " << i;
+            EXPECT_EQ(bitsOf(expected[i]), bitsOf(plainDst[i])) << n << " " << i;
+        }
+    }
+    // Overlapping arrays (which two host arrays never are) keep the loop's
+    // forward order: copying one place up repeats the first value.
+    for (int64_t shift : {-3, -1, 1, 3}) {
+        std::vector<double> a(src.begin(), src.begin() + 64), b = a;
+        double* dst = a.data() + 8 + shift;
+        double* bdst = b.data() + 8 + shift;
+        lowrank::nzfillKernel(dst, a.data() + 8, 40);
+        ref::nzfill(bdst, b.data() + 8, 40);
+        EXPECT_TRUE(sameBits(b, a)) << shift;
     }
 }

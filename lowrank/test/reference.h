@@ -15,16 +15,22 @@ namespace ref {
 inline int64_t offset(double x, int64_t r) { return (int64_t)std::trunc((x - 1) * (double)r); }
 
 // v[k] = 0, then v[k] = v[k] + Xt[oX + t] * Y[oY + t] for t = 0 .. r-1.
-inline std::vector<double> obsprod(int64_t r, int64_t L, const double* Xt, const double* Y,
-                                   const double* I, const double* J)
+inline void obsprod(int64_t r, int64_t L, const double* Xt, const double* Y, const double* I,
+                    const double* J, double* v)
 {
-    std::vector<double> v(static_cast<size_t>(L));
     for (int64_t k = 0; k < L; k++) {
         int64_t oX = offset(I[k], r), oY = offset(J[k], r);
         v[k] = 0;
         for (int64_t t = 0; t < r; t++)
             v[k] = v[k] + Xt[oX + t] * Y[oY + t];
     }
+}
+
+inline std::vector<double> obsprod(int64_t r, int64_t L, const double* Xt, const double* Y,
+                                   const double* I, const double* J)
+{
+    std::vector<double> v(static_cast<size_t>(L));
+    obsprod(r, L, Xt, Y, I, J, v.data());
     return v;
 }
 
