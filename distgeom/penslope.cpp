@@ -18,7 +18,12 @@ MEX_ENTRY void mexFunction(int, mxArray* plhs[], int nrhs, const mxArray* prhs[]
                                    static_cast<mwSize>(in.X.cols), mxREAL);
     double* G = mxGetPr(plhs[0]);
 
-    distgeom::penslopeKernel(in.X.data, in.X.rows, in.X.cols, in.D.data, in.D.rows,
+    // An X without rows (d = 0) leaves the kernel no coordinate to read, write
+    // or report; its loop over the columns would only count, billions of times
+    // for a wide empty X.
+    const int64_t n = in.X.rows == 0 ? 0 : in.X.cols;
+
+    distgeom::penslopeKernel(in.X.data, in.X.rows, n, in.D.data, in.D.rows,
                              in.Lb.data, in.Lb.rows, in.Ub.data, in.Ub.rows,
                              in.w[0], in.w[1], in.w[2], in.w[3],
                              in.t[0], in.t[1], in.t[2], in.t[3], G, hostPrint);

@@ -173,6 +173,29 @@ TEST(Gateways, EmptyTablesAndNoPoints)
     EXPECT_EQ(std::vector<double>{1.0}, outputOf(c));
 }
 
+TEST(Gateways, EmptyXWithBillionsOfColumns)
+{
+    // d = 0: every column adds w4*0, which after the first changes nothing.
+    const size_t wide = (size_t(1) << 32) + 1;
+    Array X = testhost::dense(0, wide), E = testhost::dense(0, 0), D = rows({{1, 1, 5}}),
+          t = row({1, 1, 1, 1});
+    auto penval = [&](const Array& table, double w4) {
+        Array w = row({1, 1, 1, w4});
+        return outputOf(plugins().penval.call(
+            1, {X.get(), table.get(), E.get(), E.get(), w.get(), t.get()}));
+    };
+    EXPECT_TRUE(testing_util::sameBits({25.0}, penval(D, 3)));     // (1*5)*5 + 3*0
+    EXPECT_TRUE(testing_util::sameBits({25.0}, penval(D, -3)));    // + (-0)
+    EXPECT_TRUE(testing_util::sameBits({0.0}, penval(E, -3)));     // +0 + (-0) is +0
+    EXPECT_TRUE(testing_util::sameBits({kNaN}, penval(D, kInf)));  // Inf*0
+
+    Array w = row({1, 1, 1, 1});
+    const Call c = plugins().penslope.call(1, {X.get(), D.get(), E.get(), E.get(), w.get(), t.get()});
+    ASSERT_FALSE(c.failed) << c.message;
+    EXPECT_EQ(0u, mxGetM(c.out()));
+    EXPECT_EQ(wide, mxGetN(c.out()));
+}
+
 TEST(Gateways, TooFewInputs)
 {
     Array X = points(), D = rows({{1, 2, 4}}), w = row({1, 1, 1, 1});
