@@ -29,6 +29,9 @@ struct Case {
     Work reference;         // the plain loop it must match bit for bit
     std::vector<Work> limit;  // the limit is the slowest of these
     std::string limitText;  // what the limit measures
+    // Other ways of doing the same work (a library routine, say), timed in
+    // the same rounds and reported under the table; not part of the limit.
+    std::vector<Work> others;
     // Runs fast and reference once each on fresh outputs and compares them;
     // returns an empty string when every bit agrees, else what differs.
     std::function<std::string()> check;

@@ -106,13 +106,16 @@ int main(int argc, char** argv)
             std::vector<const bench::Work*> all{&c.fast, &c.reference};
             for (const bench::Work& w : c.limit)
                 all.push_back(&w);
+            for (const bench::Work& w : c.others)
+                all.push_back(&w);
             std::vector<double> best(all.size(), std::numeric_limits<double>::infinity());
             for (int r = 0; r < rounds; ++r)
                 for (size_t k = 0; k < all.size(); ++k)
                     best[k] = std::min(best[k], timeOnce(*all[k]));
             double limit = 0;
             std::string parts;
-            for (size_t k = 2; k < all.size(); ++k) {
+            const size_t limitEnd = 2 + c.limit.size();
+            for (size_t k = 2; k < limitEnd; ++k) {
                 limit = std::max(limit, best[k]);
                 char part[96];
                 std::snprintf(part, sizeof part, "%s%s %.2f ms", parts.empty() ? "" : "; ",
@@ -126,6 +129,12 @@ int main(int argc, char** argv)
                         verdict(speedup, c.targetSpeedup, false).c_str(), c.path.c_str());
             std::fflush(stdout);
             notes.push_back(c.name + " limit (" + c.limitText + "): " + parts);
+            for (size_t k = limitEnd; k < all.size(); ++k) {
+                char other[160];
+                std::snprintf(other, sizeof other, "%s beside it: %s %.2f ms (%.2fx the fast time)",
+                              c.name.c_str(), all[k]->name.c_str(), best[k], best[k] / best[0]);
+                notes.push_back(other);
+            }
         }
     }
     std::printf("\n");
