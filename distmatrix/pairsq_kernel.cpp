@@ -265,7 +265,7 @@ DISTMATRIX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, 
 // Columns in blocks of kBlock, each block swept by every group of rows that
 // has elements in it: the block's columns and the group's columns are the
 // only ones written meanwhile, which keeps the pages in the TLB.
-constexpr int64_t kBlock = 128;
+constexpr int64_t kBlock = 64;
 
 template <int D, bool Streaming>
 DISTMATRIX_AVX2 void groups(const double* X, int64_t d, int64_t n, double* Q, int64_t first,

@@ -20,10 +20,18 @@ void obsprodKernel(int64_t r, int64_t L, const double* Xt, const double* Y, cons
 void nzfillKernel(double* dst, const double* src, int64_t n);
 
 // Where the processor has AVX2, obsprodKernel sums four products side by
-// side, one per lane, each in its own row order; nzfillKernel moves disjoint
-// arrays with memcpy. Both give the plain loops' bits. This names the path
-// obsprodKernel takes here: "avx2" or "plain".
+// side, one per lane, each in its own row order, and nzfillKernel moves
+// large disjoint arrays with streaming stores (smaller ones with memcpy).
+// Both give the plain loops' bits. This names the path they take here:
+// "avx2" or "plain".
 const char* kernelPath();
+
+namespace lanes {
+// True when the processor (and the operating system) run AVX2 code.
+bool available();
+// nzfillKernel streams copies of at least this many bytes past the caches.
+constexpr int64_t kStreamingBytes = int64_t(8) << 20;
+}  // namespace lanes
 
 // The plain loops alone, whatever the processor: the tests and the benchmark
 // compare the paths.

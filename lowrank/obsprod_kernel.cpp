@@ -41,7 +41,7 @@ void plainProducts(int64_t r, int64_t k0, int64_t k1, const double* Xt, const do
 // the nearest caches.
 #if LOWRANK_LANES
 
-constexpr int64_t kAhead = 32;  // products between a prefetch and its use
+constexpr int64_t kAhead = 16;  // products between a prefetch and its use
 
 LOWRANK_AVX2 inline void transpose4(__m256d a0, __m256d a1, __m256d a2, __m256d a3, __m256d* r)
 {
@@ -88,27 +88,52 @@ inline void prefetchColumn(const double* p, int64_t r)
     _mm_prefetch(reinterpret_cast<const char*>(p + r - 1), _MM_HINT_T0);
 }
 
-// Products 0 .. L4-1, L4 a multiple of 4; r > 0. The column offsets of
-// product a are formed kAhead products before its turn, kept in a ring and
-// prefetched there.
+// Column offsets of the four indices x[0..3], as tbx::columnOffset forms
+// them: (x - 1) * r, each step rounded to double, truncated toward zero. The
+// gateways have checked that every offset lies in 0 .. r*(columns-1), far
+// below 2^51, where adding 2^52 to the truncated double leaves the integer
+// in the low bits of its pattern.
+LOWRANK_AVX2 inline __m256i offsets4(const double* x, __m256d r)
+{
+    const __m256d two52 = _mm256_set1_pd(4503599627370496.0);
+    __m256d o = _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(x), _mm256_set1_pd(1.0)), r);
+    o = _mm256_round_pd(o, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+    return _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(o, two52)),
+                            _mm256_castpd_si256(two52));
+}
+
+constexpr int64_t kRing = 2 * kAhead;  // a multiple of 4 above kAhead
+static_assert(kRing % 4 == 0 && kRing >= kAhead + 4 && kAhead % 4 == 0, "ring size");
+
+// The offsets of the group of products a .. a+3 into the rings, and their
+// columns asked for.
+LOWRANK_AVX2 inline void ask(int64_t a, int64_t r, __m256d rd, const double* Xt, const double* Y,
+                             const double* I, const double* J, int64_t* ox, int64_t* oy)
+{
+    int64_t* px = ox + a % kRing;
+    int64_t* py = oy + a % kRing;
+    _mm256_store_si256(reinterpret_cast<__m256i*>(px), offsets4(I + a, rd));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(py), offsets4(J + a, rd));
+    for (int l = 0; l < 4; ++l) {
+        prefetchColumn(Xt + px[l], r);
+        prefetchColumn(Y + py[l], r);
+    }
+}
+
+// Products 0 .. L4-1, L4 a multiple of 4; r > 0. The column offsets of a
+// group of four products are formed kAhead products before its turn, kept
+// in a ring, and their columns prefetched there.
 LOWRANK_AVX2 void laneProducts(int64_t r, int64_t L4, const double* Xt, const double* Y,
                                const double* I, const double* J, double* v)
 {
-    constexpr int64_t kRing = 2 * kAhead;  // a power of two above kAhead + 4
-    static_assert((kRing & (kRing - 1)) == 0 && kRing >= kAhead + 4, "ring size");
-    int64_t ox[kRing], oy[kRing];
-    auto ask = [&](int64_t a) {
-        ox[a % kRing] = tbx::columnOffset(I[a], r);
-        oy[a % kRing] = tbx::columnOffset(J[a], r);
-        prefetchColumn(Xt + ox[a % kRing], r);
-        prefetchColumn(Y + oy[a % kRing], r);
-    };
-    for (int64_t a = 0; a < kAhead && a < L4; ++a)
-        ask(a);
+    alignas(32) int64_t ox[kRing], oy[kRing];
+    const __m256d rd = _mm256_set1_pd(static_cast<double>(r));
+    for (int64_t a = 0; a < kAhead && a < L4; a += 4)
+        ask(a, r, rd, Xt, Y, I, J, ox, oy);
 
     for (int64_t k = 0; k < L4; k += 4) {
-        for (int64_t a = k + kAhead; a < k + kAhead + 4 && a < L4; ++a)
-            ask(a);
+        if (k + kAhead < L4)
+            ask(k + kAhead, r, rd, Xt, Y, I, J, ox, oy);
         const double* x[4];
         const double* y[4];
         for (int64_t l = 0; l < 4; ++l) {
@@ -140,25 +165,33 @@ LOWRANK_AVX2 void laneProducts(int64_t r, int64_t L4, const double* Xt, const do
     }
 }
 
-bool lanesAvailable()
+#endif  // LOWRANK_LANES
+
+}  // namespace
+
+namespace lanes {
+
+bool available()
 {
+#if LOWRANK_LANES
     static const bool yes = [] {
         __builtin_cpu_init();
         return __builtin_cpu_supports("avx2") != 0;
     }();
     return yes;
+#else
+    return false;
+#endif
 }
 
-#endif  // LOWRANK_LANES
-
-}  // namespace
+}  // namespace lanes
 
 void obsprodKernel(int64_t r, int64_t L, const double* Xt, const double* Y, const double* I,
                    const double* J, double* v)
 {
 #if LOWRANK_LANES
     // With r = 0 nothing is read and every product is the 0.0 it starts from.
-    if (r > 0 && L >= 4 && lanesAvailable()) {
+    if (r > 0 && L >= 4 && lanes::available()) {
         const int64_t L4 = L / 4 * 4;
         laneProducts(r, L4, Xt, Y, I, J, v);
         plainProducts(r, L4, L, Xt, Y, I, J, v);
@@ -168,14 +201,7 @@ void obsprodKernel(int64_t r, int64_t L, const double* Xt, const double* Y, cons
     plainProducts(r, 0, L, Xt, Y, I, J, v);
 }
 
-const char* kernelPath()
-{
-#if LOWRANK_LANES
-    if (lanesAvailable())
-        return "avx2";
-#endif
-    return "plain";
-}
+const char* kernelPath() { return lanes::available() ? "avx2" : "plain"; }
 
 namespace plain {
 

@@ -69,7 +69,7 @@ TEST(PairsqKernel, SumsInCoordinateOrder)
 }
 
 // ---- The AVX2 path --------------------------------------------------------
-// Rows go in groups of eight and columns in tiles of four, in blocks of 128
+// Rows go in groups of eight and columns in tiles of four, in blocks of 64
 // columns; the groups start where column 0 starts a cache line. The shapes
 // below put every kind of edge under test: fewer points than a group, rows
 // before the first group and after the last, one to three columns after the
@@ -138,7 +138,7 @@ TEST(PairsqLanes, MatchesReferenceOnEveryShape)
         GTEST_SKIP() << "no AVX2 here";
     std::mt19937_64 rng(20240614);
     for (int64_t d : {1, 2, 3, 4, 5, 7, 32, 33})
-        for (int64_t n : {16, 17, 18, 19, 23, 24, 25, 31, 32, 33, 130, 136, 137, 139, 141, 264}) {
+        for (int64_t n : {16, 17, 18, 19, 23, 24, 25, 31, 32, 33, 70, 72, 130, 137, 139, 141, 264}) {
             const std::vector<double> X = randomPoints(rng, d, n, false);
             for (size_t shift : {size_t(0), size_t(5)})
                 for (bool streaming : {false, true})

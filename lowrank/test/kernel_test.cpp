@@ -286,3 +286,30 @@ TEST(NzfillLanes, BlockCopyAndOverlapKeepTheLoopsResult)
         EXPECT_TRUE(sameBits(b, a)) << shift;
     }
 }
+
+TEST(NzfillLanes, LargeCopiesMoveEveryBitAndNothingElse)
+{
+    // Past lanes::kStreamingBytes the copy streams past the caches, from
+    // every alignment of the destination; any 64-bit pattern (signalling
+    // NaNs with payloads included) must arrive unchanged, and nothing beside
+    // the n values may be written.
+    const int64_t n = lowrank::lanes::kStreamingBytes / 8 + 13;
+    std::mt19937_64 rng(81);
+    std::vector<uint64_t> bits(static_cast<size_t>(n));
+    for (uint64_t& b : bits)
+        b = rng();
+    bits[5] = 0x7ff0000000000001ULL;  // signalling NaN
+    bits[6] = 0x8000000000000000ULL;  // -0
+    std::vector<double> src(static_cast<size_t>(n));
+    std::memcpy(src.data(), bits.data(), bits.size() * 8);
+    for (size_t shift = 0; shift < 4; ++shift) {
+        std::vector<double> buffer(static_cast<size_t>(n) + 8, 2.5);
+        lowrank::nzfillKernel(buffer.data() + shift, src.data(), n);
+        EXPECT_EQ(0, std::memcmp(buffer.data() + shift, src.data(), src.size() * 8)) << shift;
+        for (size_t i = 0; i < buffer.size(); ++i) {
+            if (i < shift || i >= shift + static_cast<size_t>(n)) {
+                EXPECT_EQ(2.5, buffer[i]) << shift << " " << i;
+            }
+        }
+    }
+}
