@@ -38,6 +38,10 @@ inline double rowDistance(const double* X, int64_t d, const double* T, int64_t m
     return pairDistance(X, d, pointOffset(T[r], d), pointOffset(T[r + m], d));
 }
 
+namespace lanes {
+inline int64_t leadingRowsInside(const double* T, int64_t m, int64_t d, int64_t n);
+}
+
 // First row (0-based) of a table whose point i or point j does not address a
 // whole point of X, or -1 when every row does. With d = 0 no coordinate is
 // ever read, so every row is accepted.
@@ -45,7 +49,10 @@ inline int64_t firstRowOutside(const double* T, int64_t m, int64_t d, int64_t n)
 {
     if (d == 0)
         return -1;
-    for (int64_t r = 0; r < m; ++r) {
+    // The rows before r are known to be inside (checked four at a time where
+    // the processor allows); the plain loop takes it from there.
+    const int64_t r0 = lanes::leadingRowsInside(T, m, d, n);
+    for (int64_t r = r0; r < m; ++r) {
         if (!tbx::columnInside(pointOffset(T[r], d), d, n) ||
             !tbx::columnInside(pointOffset(T[r + m], d), d, n))
             return r;
@@ -223,7 +230,46 @@ DISTGEOM_AVX2 inline __m256d codeNonNegative(__m256d x)
 // Loads four consecutive doubles.
 DISTGEOM_AVX2 inline __m256d load4(const double* p) { return _mm256_loadu_pd(p); }
 
+// The number of leading rows, a multiple of four, whose two points are
+// whole points of X, checked four rows at a time up to the first group
+// with a row outside. An offset is inside when its truncated product
+// (x - 1) * d lies in 0 .. d*(n-1): compared as doubles, exactly as the
+// integers compare, since d*(n-1) is below 2^53, NaN fails both tests and
+// a product beyond the 64-bit range fails one of them.
+DISTGEOM_AVX2 inline int64_t leadingRowsInsideAvx2(const double* T, int64_t m, int64_t d,
+                                                   int64_t n)
+{
+    const __m256d one = _mm256_set1_pd(1.0), dd = _mm256_set1_pd(static_cast<double>(d));
+    const __m256d zero = _mm256_setzero_pd();
+    const __m256d last = _mm256_set1_pd(static_cast<double>(d * (n - 1)));
+    int64_t r = 0;
+    for (; r + kWidth <= m; r += kWidth) {
+        const __m256d oi = _mm256_round_pd(
+            _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(T + r), one), dd),
+            _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+        const __m256d oj = _mm256_round_pd(
+            _mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(T + m + r), one), dd),
+            _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+        const __m256d inside = _mm256_and_pd(
+            _mm256_and_pd(_mm256_cmp_pd(oi, zero, _CMP_GE_OQ), _mm256_cmp_pd(oi, last, _CMP_LE_OQ)),
+            _mm256_and_pd(_mm256_cmp_pd(oj, zero, _CMP_GE_OQ), _mm256_cmp_pd(oj, last, _CMP_LE_OQ)));
+        if (_mm256_movemask_pd(inside) != 0xF)
+            break;
+    }
+    return r;
+}
+
 #endif  // DISTGEOM_LANES
+
+inline int64_t leadingRowsInside(const double* T, int64_t m, int64_t d, int64_t n)
+{
+#if DISTGEOM_LANES
+    if (n > 0 && available())
+        return leadingRowsInsideAvx2(T, m, d, n);
+#endif
+    (void)T, (void)m, (void)d, (void)n;
+    return 0;
+}
 
 }  // namespace lanes
 }  // namespace distgeom

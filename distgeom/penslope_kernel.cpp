@@ -118,15 +118,16 @@ struct RowStage {
     alignas(32) double s[lanes::kBlock];     // row weight
     int32_t contributing[lanes::kBlock];     // rows (in the block) that update G, in order
     int64_t count = 0;                       // entries of `contributing`
-    int64_t unknown = 0;                     // violated rows with an unrecognised code
 
-    // Notes the rows b .. b+3 whose bit is set in `bits`, in row order.
-    void note(int64_t b, int bits)
+    // Notes the rows b .. b+3 whose bit is set in `bits`, in row order,
+    // after the `count` rows noted so far; returns the new count.
+    int64_t note(int64_t count, int64_t b, int bits)
     {
         for (int l = 0; l < 4; ++l) {
             contributing[count] = static_cast<int32_t>(b + l);
             count += (bits >> l) & 1;
         }
+        return count;
     }
 };
 
@@ -139,7 +140,11 @@ DISTGEOM_AVX2 inline void updateRowLanes(const double* X, double* G, int64_t d, 
                                          int64_t oj, double s, double F)
 {
     if constexpr (D >= 2) {
-        if (oi == oj || oi - oj >= D || oj - oi >= D) {
+        // oi - oj in -(D-1) .. D-1 and not 0: the coordinates interleave. (One
+        // unsigned comparison, where the sign of oi - oj would be a branch
+        // that no predictor guesses.)
+        const uint64_t apart = static_cast<uint64_t>(oi - oj + (D - 1));
+        if (apart >= 2 * D - 1 || oi == oj) {
             const __m256d sv = _mm256_set1_pd(s), Fv = _mm256_set1_pd(F);
             if constexpr (D == 2) {
                 const __m128d e = _mm_sub_pd(_mm_loadu_pd(X + oi), _mm_loadu_pd(X + oj));
@@ -183,21 +188,20 @@ template <int D>
 DISTGEOM_AVX2 void distanceRowsLanes(const double* X, int64_t d, const double* D_, int64_t mD,
                                      const Weights& w, double* G)
 {
-    const __m256d one = _mm256_set1_pd(1.0), W1 = _mm256_set1_pd(w.W1);
+    const __m256d one = _mm256_set1_pd(1.0);
     RowStage st;
     int64_t r = 0;
     for (int64_t rows; (rows = blockRows(r, mD)) > 0; r += rows) {
         lanes::offsets(D_ + r, rows, d, st.oi);
         lanes::offsets(D_ + mD + r, rows, d, st.oj);
-        st.count = 0;
         for (int64_t b = 0; b < rows; b += lanes::kWidth) {
             const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
             const __m256d q = lanes::load4(D_ + 2 * mD + r + b);
             _mm256_store_pd(st.F + b, _mm256_sub_pd(one, _mm256_div_pd(q, dist)));
-            _mm256_store_pd(st.s + b, W1);
-            st.note(b, 0xF);
         }
-        applyStage<D>(X, d, st, G);
+        // Every distance row contributes, with the same weight.
+        for (int64_t b = 0; b < rows; ++b)
+            updateRowLanes<D>(X, G, d, st.oi[b], st.oj[b], w.W1, st.F[b]);
     }
     distanceRows(X, d, D_, mD, r, mD, w, G);
 }
@@ -213,8 +217,7 @@ DISTGEOM_AVX2 void lowerRowsLanes(const double* X, int64_t d, const double* Lb, 
     for (int64_t rows; (rows = blockRows(r, mL)) > 0; r += rows) {
         lanes::offsets(Lb + r, rows, d, st.oi);
         lanes::offsets(Lb + mL + r, rows, d, st.oj);
-        st.count = 0;
-        st.unknown = 0;
+        int64_t count = 0, unknown = 0;
         for (int64_t b = 0; b < rows; b += lanes::kWidth) {
             const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
             const __m256d bound = lanes::load4(Lb + 2 * mL + r + b);
@@ -224,11 +227,12 @@ DISTGEOM_AVX2 void lowerRowsLanes(const double* X, int64_t d, const double* Lb, 
             _mm256_store_pd(st.s + b, _mm256_blendv_pd(codeMinus2, code1, is1));
             const int violated = _mm256_movemask_pd(_mm256_cmp_pd(bound, dist, _CMP_GT_OQ));
             const int known = _mm256_movemask_pd(_mm256_or_pd(is1, isMinus2));
-            st.note(b, violated & known);
-            st.unknown += __builtin_popcount(violated & ~known);
+            count = st.note(count, b, violated & known);
+            unknown += __builtin_popcount(violated & ~known);
         }
+        st.count = count;
         applyStage<D>(X, d, st, G);
-        reportUnknown(print, kUnknownLower, st.unknown * d);
+        reportUnknown(print, kUnknownLower, unknown * d);
     }
     lowerRows(X, d, Lb, mL, r, mL, w, G, print);
 }
@@ -245,8 +249,7 @@ DISTGEOM_AVX2 void upperRowsLanes(const double* X, int64_t d, const double* Ub, 
     for (int64_t rows; (rows = blockRows(r, mU)) > 0; r += rows) {
         lanes::offsets(Ub + r, rows, d, st.oi);
         lanes::offsets(Ub + mU + r, rows, d, st.oj);
-        st.count = 0;
-        st.unknown = 0;
+        int64_t count = 0, unknown = 0;
         for (int64_t b = 0; b < rows; b += lanes::kWidth) {
             const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
             const __m256d bound = lanes::load4(Ub + 2 * mU + r + b);
@@ -258,11 +261,12 @@ DISTGEOM_AVX2 void upperRowsLanes(const double* X, int64_t d, const double* Ub, 
                 _mm256_blendv_pd(codeMinus2, codeMinus1, isMinus1), codeAtLeast0, isPlain));
             const int violated = _mm256_movemask_pd(_mm256_cmp_pd(bound, dist, _CMP_LT_OQ));
             const int known = _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(isPlain, isMinus1), isMinus2));
-            st.note(b, violated & known);
-            st.unknown += __builtin_popcount(violated & ~known);
+            count = st.note(count, b, violated & known);
+            unknown += __builtin_popcount(violated & ~known);
         }
+        st.count = count;
         applyStage<D>(X, d, st, G);
-        reportUnknown(print, kUnknownUpper, st.unknown * d);
+        reportUnknown(print, kUnknownUpper, unknown * d);
     }
     upperRows(X, d, Ub, mU, r, mU, w, G, print);
 }

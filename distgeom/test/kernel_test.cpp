@@ -16,6 +16,7 @@
 
 #include "bits.h"
 #include "kernels.h"
+#include "pairdist.h"
 #include "reference.h"
 
 using testing_util::kInf;
@@ -585,3 +586,43 @@ TEST(DistgeomLanes, NothingIsReadOrWrittenPastTheArrays)
     }
 }
 #endif
+
+TEST(DistgeomLanes, TheFirstRowOutsideXIsFoundWhereverItIs)
+{
+    // The gateways' check of the point numbers, four rows at a time where the
+    // processor allows: for every kind of bad point number, in either
+    // column, at every position of a long table, the row reported is the
+    // first bad one; fractional numbers that stay inside pass.
+    const double bad[] = {kNaN, kInf, -kInf, 0.0, -1.0, 0.5, 5.5, 6.0, 1e300, -1e300,
+                          4294967297.0, 9.3e18, -9.3e18};
+    const double good[] = {1.0, 2.0, 5.0, 4.9, 2.5, 1.0000001, 0.9, 0.67};
+    for (int d : {1, 3}) {
+        const int n = 5, m = 70;
+        int planted = 0;  // cases where the planted value is the first bad one
+        for (double b : bad)
+            for (int column = 0; column < 2; ++column)
+                for (int row : {0, 3, 4, 5, 31, 64, 66, 69}) {
+                    std::vector<double> T(m * 3, 1.0);
+                    for (int r = 0; r < m; ++r)
+                        T[r] = T[r + m] = good[r % std::size(good)];
+                    T[row + column * m] = b;
+                    if (row + 7 < m)
+                        T[row + 7] = b;  // a later bad row does not matter
+                    int64_t expected = -1;
+                    for (int r = 0; r < m && expected < 0; ++r)
+                        for (int col = 0; col < 2; ++col) {
+                            const int64_t o = tbx::columnOffset(T[r + col * m], d);
+                            if (!tbx::columnInside(o, d, n) && expected < 0)
+                                expected = r;
+                        }
+                    ASSERT_EQ(expected, distgeom::firstRowOutside(T.data(), m, d, n))
+                        << "value " << b << ", row " << row << ", column " << column << ", d " << d;
+                    planted += expected == row;
+                }
+        EXPECT_GT(planted, 150);
+        std::vector<double> T(m * 3, 2.0);
+        EXPECT_EQ(-1, distgeom::firstRowOutside(T.data(), m, d, n));
+        EXPECT_EQ(0, distgeom::firstRowOutside(T.data(), m, d, 0));  // no points at all
+        EXPECT_EQ(-1, distgeom::firstRowOutside(T.data(), m, 0, 0));  // nothing is read
+    }
+}
