@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The benchmark, in one command: builds the toolbox and the benchmark in
+# build-bench/ (installing what is missing), then
+#   1. toolbox_bench: each kernel against its plain reference loop and its
+#      physical limit, in one run on the same data, bits checked first;
+#   2. octave-cli: each plug-in against what an Octave user would write
+#      without it, at the same sizes.
+# Arguments go to toolbox_bench (--rounds N, --only NAME, --quick).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/setup.sh
+toolbox_install
+
+echo "== building (build-bench/)"
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build build-bench -j"$(toolbox_jobs)" > /dev/null
+
+echo "== $(date -u '+%Y-%m-%d %H:%M UTC'); $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores"
+echo "== load: $(uptime | sed 's/.*load average/load average/')"
+echo "== kernels against their reference loops and physical limits"
+build-bench/bench/toolbox_bench "$@"
+
+echo "== plug-ins in Octave against the Octave a user would write"
+quick=false
+for a in "$@"; do [ "$a" = "--quick" ] && quick=true; done
+octave-cli --no-gui --norc --quiet --no-window-system \
+  --eval "addpath('build-bench/toolbox'); addpath('bench/octave'); bench_octave($quick);"
