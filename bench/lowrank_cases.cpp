@@ -10,6 +10,9 @@
 #include "harness.h"
 #include "../lowrank/kernels.h"
 #include "../lowrank/test/reference.h"
+#if BENCH_BLAS
+#include "../lowrank/blas.h"
+#endif
 
 namespace {
 
@@ -72,6 +75,16 @@ void obsprodCase(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
                 },
                 nullptr}};
     c.limitText = "streaming I, J and v once";
+#if BENCH_BLAS
+    // obsprod_blas's kernel: one ddot_ of the host's BLAS per product (its
+    // own order of summation, so not compared bit for bit).
+    c.others = {{"obsprod_blas kernel (ddot_ per product)",
+                 [p] {
+                     lowrank::obsprodBlasKernel(ddot_, p->r, p->L, p->Xt.data(), p->Y.data(),
+                                                p->I.data(), p->J.data(), p->v.data());
+                 },
+                 nullptr}};
+#endif
     c.targetSpeedup = 2.0;
     c.path = lowrank::kernelPath();
     c.check = [p, fast, reference] {

@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-toolbox_install
+toolbox_install python3-scipy
 
 echo "== building (build-bench/)"
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release > /dev/null
@@ -25,3 +25,6 @@ quick=false
 for a in "$@"; do [ "$a" = "--quick" ] && quick=true; done
 octave-cli --no-gui --norc --quiet --no-window-system \
   --eval "addpath('build-bench/toolbox'); addpath('bench/octave'); bench_octave($quick);"
+
+echo "== pairsq against SciPy's cdist(P, P, 'sqeuclidean') on the same points"
+if $quick; then /usr/bin/python3 bench/pairsq_scipy.py --quick; else /usr/bin/python3 bench/pairsq_scipy.py; fi
