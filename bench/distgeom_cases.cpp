@@ -20,6 +20,10 @@ struct Problem {
     double acc = 0;
     std::vector<double> G, out;
     std::string printed;
+    // Every row's two offsets, the three tables one after another, and
+    // positive values to take square roots of, one per row.
+    std::vector<int64_t> oi, oj;
+    std::vector<double> squares;
 };
 
 // A table of m rows naming random pairs of distinct points, with targets or
@@ -64,7 +68,39 @@ std::shared_ptr<Problem> makeProblem(const bench::Sizes& sizes)
     p->Ub = makeTable(rng, *p, 4, {0, -1, -2, 3});
     p->G.resize(p->X.size());
     p->out.resize(static_cast<size_t>(p->m));
+    for (const std::vector<double>* T : {&p->D, &p->Lb, &p->Ub})
+        for (int64_t r = 0; r < p->m; ++r) {
+            p->oi.push_back(ref::offset((*T)[r], static_cast<int32_t>(p->d)));
+            p->oj.push_back(ref::offset((*T)[r + p->m], static_cast<int32_t>(p->d)));
+            p->squares.push_back(1.0 + coordinate(rng));
+        }
     return p;
+}
+
+// A row that updates G: its two points' offsets and a value.
+struct Update {
+    int64_t oi, oj;
+    double v;
+};
+
+// The rows penslope takes into G, in its order: every distance row, the
+// violated bound rows with a recognised type code.
+std::vector<Update> contributingRows(const Problem& p)
+{
+    std::vector<Update> rows;
+    const int32_t d = static_cast<int32_t>(p.d);
+    const int64_t m = p.m;
+    for (int table = 0; table < 3; ++table) {
+        const std::vector<double>& T = table == 0 ? p.D : table == 1 ? p.Lb : p.Ub;
+        for (int64_t r = 0; r < m; ++r) {
+            const int32_t oi = ref::offset(T[r], d), oj = ref::offset(T[r + m], d);
+            const double q = T[r + 2 * m], dist = ref::dist(p.X.data(), d, oi, oj);
+            const bool on = table == 0 || (table == 1 ? q > dist : q < dist);
+            if (on)
+                rows.push_back({oi, oj, 1.0 - q / dist});
+        }
+    }
+    return rows;
 }
 
 int g_printed = 0;
@@ -78,6 +114,24 @@ std::string sizeText(const Problem& p, int tables)
     else
         s += " ";
     return s + std::to_string(p.m) + " rows";
+}
+
+// Two pieces of every row's work, timed alone over the rows of `tables`
+// tables: reading the coordinates of the row's two points (scattered over
+// X, which lives in the second-level cache, not the first), and the square
+// root of its sum.
+std::vector<bench::Work> pieces(const std::shared_ptr<Problem>& p, int tables)
+{
+    const int64_t rows = tables * p->m;
+    const std::string count = std::to_string(rows);
+    return {{"the rows' points alone (" + count + " rows)",
+             [p, rows] {
+                 bench::keep(bench::gatherRead(p->X.data(), p->d, p->oi.data(), p->oj.data(),
+                                               rows));
+             },
+             nullptr},
+            {count + " square roots alone",
+             [p, rows] { bench::keep(bench::squareRoots(p->squares.data(), rows)); }, nullptr}};
 }
 
 void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
@@ -136,6 +190,7 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     value.limitText = "the slower of reading the tables once and the serial chain";
     value.targetToLimit = 1.5;
     value.path = distgeom::kernelPath();
+    value.others = pieces(p, 3);
     value.check = [=] {
         zeroValue();
         fastValue();
@@ -145,6 +200,21 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
         return bench::compareBits({p->acc}, {fast});
     };
     cases.push_back(value);
+
+    // What bounds penslope beyond the limit: its updates of G, two points per
+    // contributing row, each coordinate read, changed and written back in
+    // row order. Timed alone here, from the rows' offsets and values worked
+    // out beforehand.
+    auto updates = std::make_shared<std::vector<Update>>(contributingRows(*p));
+    auto updateG = [p, updates] {
+        double* G = p->G.data();
+        const int64_t d = p->d;
+        for (const Update& u : *updates)
+            for (int64_t k = 0; k < d; ++k) {
+                G[u.oi + k] = G[u.oi + k] + u.v;
+                G[u.oj + k] = G[u.oj + k] - u.v;
+            }
+    };
 
     bench::Case slope;
     slope.name = "penslope";
@@ -156,6 +226,10 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     slope.targetToLimit = 2.0;
     slope.targetSpeedup = 1.5;
     slope.path = distgeom::kernelPath();
+    slope.others = pieces(p, 3);
+    slope.others.push_back(
+        {"the updates of G alone (" + std::to_string(updates->size()) + " rows)", updateG,
+         zeroSlope});
     slope.check = [=] {
         zeroSlope();
         fastSlope();
@@ -203,6 +277,7 @@ void reportCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
                     [p, T] { bench::keep(bench::streamRead(T, static_cast<size_t>(3 * p->m))); },
                     nullptr}};
         c.limitText = "reading the table once";
+        c.others = pieces(p, 1);
         c.targetToLimit = 1.5;
         c.path = distgeom::kernelPath();
         c.check = [=] {

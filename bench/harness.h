@@ -73,6 +73,16 @@ uint64_t streamRead(const double* p, size_t count);
 // serial chain an exact running sum imposes.
 double serialAdds(int64_t count);
 
+// Reads, for each of `count` rows, the `d` doubles at base + oi[r] and at
+// base + oj[r] (the coordinates of a row's two points), in row order, the
+// offsets themselves streamed from their arrays.
+uint64_t gatherRead(const double* base, int64_t d, const int64_t* oi, const int64_t* oj,
+                    int64_t count);
+
+// The square roots of `count` doubles, as many at once as the processor
+// takes (AVX2 where it has it); returns a combination of them.
+double squareRoots(const double* p, int64_t count);
+
 // Keeps a value alive so the compiler cannot drop the work that made it.
 template <class T>
 inline void keep(const T& value)

@@ -99,10 +99,11 @@ void regularisation(const double* X, int64_t d, int64_t n, const Weights& w, dou
 // ---- Four rows side by side -----------------------------------------------
 // Rows go through in blocks. For each block: the offsets of all its points;
 // then, four rows at a time, the pair distance, the pair factor F, the row
-// weight and whether the row contributes; then the updates of G, row by row
-// in row order over the rows that contribute (two rows may name the same
-// point, so the order of the updates is kept). Rows left after the last group
-// of four take the plain loop.
+// weight, whether the row contributes and, for points of two to four
+// coordinates, the values v = (s * (xi - xj)) * F of each coordinate; then
+// the updates of G, row by row in row order over the rows that contribute
+// (two rows may name the same point, so the order of the updates is kept).
+// Rows left after the last group of four take the plain loop.
 #if DISTGEOM_LANES
 
 inline int64_t blockRows(int64_t r, int64_t m)
@@ -111,9 +112,15 @@ inline int64_t blockRows(int64_t r, int64_t m)
     return left < lanes::kBlock ? left : lanes::kBlock;
 }
 
+// Values staged (with D = 2 .. 4) for all coordinates of a row; with other
+// D the update forms them from the row weight s and the pair factor F.
+template <int D>
+constexpr bool kStagesValues = D >= 2 && D <= 4;
+
 struct RowStage {
     alignas(32) int64_t oi[lanes::kBlock];
     alignas(32) int64_t oj[lanes::kBlock];
+    alignas(32) double v[lanes::kBlock][4];  // v[b][k]: coordinate k of row b
     alignas(32) double F[lanes::kBlock];
     alignas(32) double s[lanes::kBlock];     // row weight
     int32_t contributing[lanes::kBlock];     // rows (in the block) that update G, in order
@@ -131,56 +138,91 @@ struct RowStage {
     }
 };
 
-// updateRow for points of D coordinates (0: any d). Where the two points'
-// coordinates do not interleave (the same point, or points at least D apart,
-// which is always so for whole point numbers), each point's coordinates are
-// updated at once: every element still receives its own +v, then its -v.
+// The pair distances of the four rows b .. b+3, with their coordinate
+// differences in e[k] where values are staged.
 template <int D>
-DISTGEOM_AVX2 inline void updateRowLanes(const double* X, double* G, int64_t d, int64_t oi,
-                                         int64_t oj, double s, double F)
+DISTGEOM_AVX2 inline __m256d groupDistance(const double* X, int64_t d, const RowStage& st,
+                                           int64_t b, __m256d* e)
 {
-    if constexpr (D >= 2) {
+    if constexpr (kStagesValues<D>) {
+        lanes::differences4<D>(X, st.oi + b, st.oj + b, e);
+        __m256d sum = _mm256_setzero_pd();
+        for (int k = 0; k < D; ++k)
+            sum = _mm256_add_pd(sum, _mm256_mul_pd(e[k], e[k]));
+        return _mm256_sqrt_pd(sum);
+    } else {
+        return lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
+    }
+}
+
+// Stages what the updates of rows b .. b+3 need: each row's values
+// (s * e[k]) * F, one row of coordinates after another, or s and F.
+template <int D>
+DISTGEOM_AVX2 inline void stageGroup(RowStage& st, int64_t b, const __m256d* e, __m256d s,
+                                     __m256d F)
+{
+    if constexpr (kStagesValues<D>) {
+        __m256d v[4];
+        for (int k = 0; k < D; ++k)
+            v[k] = _mm256_mul_pd(_mm256_mul_pd(s, e[k]), F);
+        // Coordinates 0 and 1 of rows (b, b+2) and (b+1, b+3), then 2 and 3.
+        const __m256d c01a = _mm256_unpacklo_pd(v[0], v[1]), c01b = _mm256_unpackhi_pd(v[0], v[1]);
+        _mm_store_pd(st.v[b], _mm256_castpd256_pd128(c01a));
+        _mm_store_pd(st.v[b + 1], _mm256_castpd256_pd128(c01b));
+        _mm_store_pd(st.v[b + 2], _mm256_extractf128_pd(c01a, 1));
+        _mm_store_pd(st.v[b + 3], _mm256_extractf128_pd(c01b, 1));
+        if constexpr (D > 2) {
+            const __m256d c23a = _mm256_unpacklo_pd(v[2], v[D - 1]);
+            const __m256d c23b = _mm256_unpackhi_pd(v[2], v[D - 1]);
+            _mm_store_pd(st.v[b] + 2, _mm256_castpd256_pd128(c23a));
+            _mm_store_pd(st.v[b + 1] + 2, _mm256_castpd256_pd128(c23b));
+            _mm_store_pd(st.v[b + 2] + 2, _mm256_extractf128_pd(c23a, 1));
+            _mm_store_pd(st.v[b + 3] + 2, _mm256_extractf128_pd(c23b, 1));
+        }
+    } else {
+        _mm256_store_pd(st.s + b, s);
+        _mm256_store_pd(st.F + b, F);
+    }
+}
+
+// The update of G by staged row b: +v to point i, -v to point j. Where the
+// two points' coordinates do not interleave (the same point, or points at
+// least D apart, which is always so for whole point numbers), each point's
+// coordinates are updated at once: every element still receives its own +v,
+// then its -v, as coordinate by coordinate.
+template <int D>
+DISTGEOM_AVX2 inline void applyRow(const double* X, double* G, int64_t d, const RowStage& st,
+                                   int64_t b)
+{
+    const int64_t oi = st.oi[b], oj = st.oj[b];
+    if constexpr (kStagesValues<D>) {
+        const double* v = st.v[b];
         // oi - oj in -(D-1) .. D-1 and not 0: the coordinates interleave. (One
         // unsigned comparison, where the sign of oi - oj would be a branch
         // that no predictor guesses.)
         const uint64_t apart = static_cast<uint64_t>(oi - oj + (D - 1));
         if (apart >= 2 * D - 1 || oi == oj) {
-            const __m256d sv = _mm256_set1_pd(s), Fv = _mm256_set1_pd(F);
-            if constexpr (D == 2) {
-                const __m128d e = _mm_sub_pd(_mm_loadu_pd(X + oi), _mm_loadu_pd(X + oj));
-                const __m128d v = _mm_mul_pd(_mm_mul_pd(_mm256_castpd256_pd128(sv), e),
-                                             _mm256_castpd256_pd128(Fv));
-                _mm_storeu_pd(G + oi, _mm_add_pd(_mm_loadu_pd(G + oi), v));
-                _mm_storeu_pd(G + oj, _mm_sub_pd(_mm_loadu_pd(G + oj), v));
-            } else if constexpr (D == 3) {
-                const __m256i whole = _mm256_set_epi64x(0, -1, -1, -1);
-                const __m256d e = _mm256_sub_pd(_mm256_maskload_pd(X + oi, whole),
-                                                _mm256_maskload_pd(X + oj, whole));
-                const __m256d v = _mm256_mul_pd(_mm256_mul_pd(sv, e), Fv);
-                const __m128d lo = _mm256_castpd256_pd128(v), hi = _mm256_extractf128_pd(v, 1);
-                _mm_storeu_pd(G + oi, _mm_add_pd(_mm_loadu_pd(G + oi), lo));
-                _mm_store_sd(G + oi + 2, _mm_add_sd(_mm_load_sd(G + oi + 2), hi));
-                _mm_storeu_pd(G + oj, _mm_sub_pd(_mm_loadu_pd(G + oj), lo));
-                _mm_store_sd(G + oj + 2, _mm_sub_sd(_mm_load_sd(G + oj + 2), hi));
+            if constexpr (D == 4) {
+                const __m256d v4 = _mm256_load_pd(v);
+                _mm256_storeu_pd(G + oi, _mm256_add_pd(_mm256_loadu_pd(G + oi), v4));
+                _mm256_storeu_pd(G + oj, _mm256_sub_pd(_mm256_loadu_pd(G + oj), v4));
             } else {
-                const __m256d e = _mm256_sub_pd(_mm256_loadu_pd(X + oi), _mm256_loadu_pd(X + oj));
-                const __m256d v = _mm256_mul_pd(_mm256_mul_pd(sv, e), Fv);
-                _mm256_storeu_pd(G + oi, _mm256_add_pd(_mm256_loadu_pd(G + oi), v));
-                _mm256_storeu_pd(G + oj, _mm256_sub_pd(_mm256_loadu_pd(G + oj), v));
+                const __m128d v2 = _mm_load_pd(v);
+                _mm_storeu_pd(G + oi, _mm_add_pd(_mm_loadu_pd(G + oi), v2));
+                if constexpr (D == 3)
+                    G[oi + 2] = G[oi + 2] + v[2];
+                _mm_storeu_pd(G + oj, _mm_sub_pd(_mm_loadu_pd(G + oj), v2));
+                if constexpr (D == 3)
+                    G[oj + 2] = G[oj + 2] - v[2];
             }
-            return;
+        } else {
+            for (int k = 0; k < D; ++k) {
+                G[oi + k] = G[oi + k] + v[k];
+                G[oj + k] = G[oj + k] - v[k];
+            }
         }
-    }
-    updateRow(X, G, d, oi, oj, s, F);
-}
-
-// Applies the staged updates of one block in row order.
-template <int D>
-DISTGEOM_AVX2 inline void applyStage(const double* X, int64_t d, const RowStage& st, double* G)
-{
-    for (int64_t c = 0; c < st.count; ++c) {
-        const int32_t b = st.contributing[c];
-        updateRowLanes<D>(X, G, d, st.oi[b], st.oj[b], st.s[b], st.F[b]);
+    } else {
+        updateRow(X, G, d, oi, oj, st.s[b], st.F[b]);
     }
 }
 
@@ -188,20 +230,21 @@ template <int D>
 DISTGEOM_AVX2 void distanceRowsLanes(const double* X, int64_t d, const double* D_, int64_t mD,
                                      const Weights& w, double* G)
 {
-    const __m256d one = _mm256_set1_pd(1.0);
+    const __m256d one = _mm256_set1_pd(1.0), W1 = _mm256_set1_pd(w.W1);
     RowStage st;
     int64_t r = 0;
     for (int64_t rows; (rows = blockRows(r, mD)) > 0; r += rows) {
         lanes::offsets(D_ + r, rows, d, st.oi);
         lanes::offsets(D_ + mD + r, rows, d, st.oj);
         for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
+            __m256d e[4];
+            const __m256d dist = groupDistance<D>(X, d, st, b, e);
             const __m256d q = lanes::load4(D_ + 2 * mD + r + b);
-            _mm256_store_pd(st.F + b, _mm256_sub_pd(one, _mm256_div_pd(q, dist)));
+            stageGroup<D>(st, b, e, W1, _mm256_sub_pd(one, _mm256_div_pd(q, dist)));
         }
-        // Every distance row contributes, with the same weight.
+        // Every distance row contributes.
         for (int64_t b = 0; b < rows; ++b)
-            updateRowLanes<D>(X, G, d, st.oi[b], st.oj[b], w.W1, st.F[b]);
+            applyRow<D>(X, G, d, st, b);
     }
     distanceRows(X, d, D_, mD, r, mD, w, G);
 }
@@ -219,19 +262,20 @@ DISTGEOM_AVX2 void lowerRowsLanes(const double* X, int64_t d, const double* Lb, 
         lanes::offsets(Lb + mL + r, rows, d, st.oj);
         int64_t count = 0, unknown = 0;
         for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
+            __m256d e[4];
+            const __m256d dist = groupDistance<D>(X, d, st, b, e);
             const __m256d bound = lanes::load4(Lb + 2 * mL + r + b);
             const __m256d tc = lanes::load4(Lb + 3 * mL + r + b);
-            _mm256_store_pd(st.F + b, _mm256_sub_pd(one, _mm256_div_pd(bound, dist)));
+            const __m256d F = _mm256_sub_pd(one, _mm256_div_pd(bound, dist));
             const __m256d is1 = lanes::codeIs(tc, 1), isMinus2 = lanes::codeIs(tc, -2);
-            _mm256_store_pd(st.s + b, _mm256_blendv_pd(codeMinus2, code1, is1));
+            stageGroup<D>(st, b, e, _mm256_blendv_pd(codeMinus2, code1, is1), F);
             const int violated = _mm256_movemask_pd(_mm256_cmp_pd(bound, dist, _CMP_GT_OQ));
             const int known = _mm256_movemask_pd(_mm256_or_pd(is1, isMinus2));
             count = st.note(count, b, violated & known);
             unknown += __builtin_popcount(violated & ~known);
         }
-        st.count = count;
-        applyStage<D>(X, d, st, G);
+        for (int64_t c = 0; c < count; ++c)
+            applyRow<D>(X, G, d, st, st.contributing[c]);
         reportUnknown(print, kUnknownLower, unknown * d);
     }
     lowerRows(X, d, Lb, mL, r, mL, w, G, print);
@@ -251,21 +295,24 @@ DISTGEOM_AVX2 void upperRowsLanes(const double* X, int64_t d, const double* Ub, 
         lanes::offsets(Ub + mU + r, rows, d, st.oj);
         int64_t count = 0, unknown = 0;
         for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
+            __m256d e[4];
+            const __m256d dist = groupDistance<D>(X, d, st, b, e);
             const __m256d bound = lanes::load4(Ub + 2 * mU + r + b);
             const __m256d tc = lanes::load4(Ub + 3 * mU + r + b);
-            _mm256_store_pd(st.F + b, _mm256_sub_pd(one, _mm256_div_pd(bound, dist)));
+            const __m256d F = _mm256_sub_pd(one, _mm256_div_pd(bound, dist));
             const __m256d isPlain = lanes::codeNonNegative(tc);
             const __m256d isMinus1 = lanes::codeIs(tc, -1), isMinus2 = lanes::codeIs(tc, -2);
-            _mm256_store_pd(st.s + b, _mm256_blendv_pd(
-                _mm256_blendv_pd(codeMinus2, codeMinus1, isMinus1), codeAtLeast0, isPlain));
+            const __m256d weight = _mm256_blendv_pd(
+                _mm256_blendv_pd(codeMinus2, codeMinus1, isMinus1), codeAtLeast0, isPlain);
+            stageGroup<D>(st, b, e, weight, F);
             const int violated = _mm256_movemask_pd(_mm256_cmp_pd(bound, dist, _CMP_LT_OQ));
-            const int known = _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(isPlain, isMinus1), isMinus2));
+            const int known =
+                _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(isPlain, isMinus1), isMinus2));
             count = st.note(count, b, violated & known);
             unknown += __builtin_popcount(violated & ~known);
         }
-        st.count = count;
-        applyStage<D>(X, d, st, G);
+        for (int64_t c = 0; c < count; ++c)
+            applyRow<D>(X, G, d, st, st.contributing[c]);
         reportUnknown(print, kUnknownUpper, unknown * d);
     }
     upperRows(X, d, Ub, mU, r, mU, w, G, print);
