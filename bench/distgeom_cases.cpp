@@ -1,5 +1,6 @@
 // Benchmark cases of the distance-bound kernels: penval and penslope over
 // three tables, and the three reports over one table each.
+#include <cmath>
 #include <memory>
 #include <random>
 #include <string>
@@ -24,7 +25,20 @@ struct Problem {
     // positive values to take square roots of, one per row.
     std::vector<int64_t> oi, oj;
     std::vector<double> squares;
+    // The same tables with every point number folded into the first
+    // kNear points, whose coordinates fit the first-level cache.
+    std::vector<double> nearD, nearLb, nearUb;
 };
+
+constexpr int64_t kNear = 1000;
+
+std::vector<double> foldPoints(const std::vector<double>& T, int64_t m)
+{
+    std::vector<double> folded = T;
+    for (int64_t r = 0; r < 2 * m; ++r)
+        folded[r] = 1.0 + std::fmod(T[r] - 1.0, static_cast<double>(kNear));
+    return folded;
+}
 
 // A table of m rows naming random pairs of distinct points, with targets or
 // bounds between half and one and a half times the pair's distance (so about
@@ -74,6 +88,11 @@ std::shared_ptr<Problem> makeProblem(const bench::Sizes& sizes)
             p->oj.push_back(ref::offset((*T)[r + p->m], static_cast<int32_t>(p->d)));
             p->squares.push_back(1.0 + coordinate(rng));
         }
+    if (p->n > kNear) {
+        p->nearD = foldPoints(p->D, p->m);
+        p->nearLb = foldPoints(p->Lb, p->m);
+        p->nearUb = foldPoints(p->Ub, p->m);
+    }
     return p;
 }
 
@@ -191,6 +210,15 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     value.targetToLimit = 1.5;
     value.path = distgeom::kernelPath();
     value.others = pieces(p, 3);
+    if (!p->nearD.empty())
+        value.others.push_back(
+            {"penvalKernel on rows naming only " + std::to_string(kNear) + " points", [p, w, t] {
+                 double acc = 0;
+                 distgeom::penvalKernel(p->X.data(), p->d, p->n, p->nearD.data(), p->m,
+                                        p->nearLb.data(), p->m, p->nearUb.data(), p->m, w[0], w[1],
+                                        w[2], w[3], t[0], t[1], t[2], t[3], &acc);
+                 bench::keep(acc);
+             }, nullptr});
     value.check = [=] {
         zeroValue();
         fastValue();
@@ -278,6 +306,14 @@ void reportCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
                     nullptr}};
         c.limitText = "reading the table once";
         c.others = pieces(p, 1);
+        if (!p->nearD.empty()) {
+            const double* near = rep.kind == 0 ? p->nearD.data()
+                                 : rep.kind == 1 ? p->nearUb.data() : p->nearLb.data();
+            c.others.push_back({std::string(rep.name) + " on rows naming only " +
+                                    std::to_string(kNear) + " points",
+                                [p, rep, near] { rep.kernel(p->X.data(), p->d, near, p->m, p->out.data()); },
+                                zero});
+        }
         c.targetToLimit = 1.5;
         c.path = distgeom::kernelPath();
         c.check = [=] {
