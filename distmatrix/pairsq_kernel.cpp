@@ -108,12 +108,14 @@ struct Group {
     // column whose point is cols[c], c = 0 .. 3.
     DISTMATRIX_AVX2 inline void tile(const double* const* cols, __m256d* acc) const
     {
-        // Unrolled, so that the sums stay in registers at any optimisation
-        // level.
+        // The sums live in a local array, unrolled loops index it with
+        // constants: it stays in registers at any optimisation level.
+        __m256d s[8];
 #pragma GCC unroll 8
         for (int c = 0; c < 8; ++c)
-            acc[c] = _mm256_setzero_pd();
+            s[c] = _mm256_setzero_pd();
         const int64_t dd = D > 0 ? D : d;
+#pragma GCC unroll 4
         for (int64_t k = 0; k < dd; ++k) {
             __m256d lo, hi;
             point(k, lo, hi);
@@ -122,10 +124,13 @@ struct Group {
                 const __m256d xj = _mm256_broadcast_sd(cols[c] + k);
                 const __m256d e0 = _mm256_sub_pd(lo, xj);
                 const __m256d e1 = _mm256_sub_pd(hi, xj);
-                acc[2 * c] = _mm256_add_pd(acc[2 * c], _mm256_mul_pd(e0, e0));
-                acc[2 * c + 1] = _mm256_add_pd(acc[2 * c + 1], _mm256_mul_pd(e1, e1));
+                s[2 * c] = _mm256_add_pd(s[2 * c], _mm256_mul_pd(e0, e0));
+                s[2 * c + 1] = _mm256_add_pd(s[2 * c + 1], _mm256_mul_pd(e1, e1));
             }
         }
+#pragma GCC unroll 8
+        for (int c = 0; c < 8; ++c)
+            acc[c] = s[c];
     }
 };
 
