@@ -5,7 +5,7 @@ set -euo pipefail
 
 TOOLBOX_PACKAGES=(
   build-essential cmake pkg-config
-  octave liboctave-dev gnuplot-nox
+  octave liboctave-dev gnuplot-nox fonts-freefont-otf
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind
 )
