@@ -2,9 +2,11 @@
 // and every bad input rejected before anything is created.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "reference.h"
 #include "testhost.h"
 
 using testhost::Array;
@@ -59,5 +61,24 @@ TEST(PairsqGateway, RejectsBadInput)
     for (size_t n : {size_t(1) << 32, size_t(1) << 30}) {
         Array huge = testhost::dense(0, n);
         expectRejected(pairsq(1, {huge.get()}), "pairsq:tooLarge");
+    }
+}
+
+TEST(PairsqGateway, LargeResultThroughTheHostHasTheLoopsBits)
+{
+    // 1100 points: a 9.7 MB result, which the kernel streams to memory past
+    // the caches; 1101 points: ordinary stores. Either way the host gets the
+    // plain loop's bits, symmetric to the last bit.
+    for (size_t n : {size_t(1100), size_t(1101)}) {
+        std::vector<double> x(3 * n);
+        for (size_t i = 0; i < x.size(); ++i)
+            x[i] = static_cast<double>((7919 * i + 13) % 10007) * 0.001;
+        Array X = testhost::dense(3, n, x);
+        Call c = pairsq(1, {X.get()});
+        ASSERT_FALSE(c.failed) << c.message;
+        const std::vector<double> q = testhost::values(c.out());
+        const std::vector<double> expected = ref::pairsq(x, 3, static_cast<int64_t>(n));
+        ASSERT_EQ(expected.size(), q.size());
+        EXPECT_EQ(0, std::memcmp(expected.data(), q.data(), q.size() * sizeof(double))) << n;
     }
 }

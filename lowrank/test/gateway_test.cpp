@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bits.h"
+#include "reference.h"
 #include "testhost.h"
 
 using testhost::Array;
@@ -211,5 +212,43 @@ TEST_P(Nzfill, RejectsBadInputsAndLeavesSAlone)
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, Nzfill, ::testing::Values("nzfill", "nzfill_blas"));
+
+// The loop variants' fast paths through the host: four products at a time
+// with a count that leaves a tail, fractional indices that stay inside; a
+// copy large enough to be streamed past the caches. Bits as the loops give.
+TEST(FastPaths, ObsprodAndNzfillThroughTheHost)
+{
+    const int64_t r = 10, m = 40, n = 30, L = 1001;
+    std::vector<double> xt(r * m), y(r * n), i(L), j(L);
+    for (size_t k = 0; k < xt.size(); ++k)
+        xt[k] = static_cast<double>((7919 * k + 13) % 10007) * 0.001 - 5;
+    for (size_t k = 0; k < y.size(); ++k)
+        y[k] = static_cast<double>((104729 * k + 7) % 10007) * 0.001 - 5;
+    for (int64_t k = 0; k < L; ++k) {
+        i[k] = static_cast<double>(1 + (k * 7) % m);
+        j[k] = k % 5 == 0 ? n - 1 + 0.05 : static_cast<double>(1 + (k * 11) % n);
+    }
+    Array Xt = testhost::dense(r, m, xt), Y = testhost::dense(r, n, y), I = row(i), J = row(j),
+          count = testhost::scalar(static_cast<double>(L));
+    Call c = run("obsprod", 1, {Xt.get(), Y.get(), I.get(), J.get(), count.get()});
+    ASSERT_FALSE(c.failed) << c.message;
+    const std::vector<double> expected =
+        ref::obsprod(r, L, xt.data(), y.data(), i.data(), j.data());
+    const std::vector<double> got = testhost::values(c.out());
+    ASSERT_EQ(expected.size(), got.size());
+    EXPECT_EQ(0, std::memcmp(expected.data(), got.data(), got.size() * sizeof(double)));
+
+    const size_t big = (size_t(9) << 20) / sizeof(double) + 3;  // 9 MB and a bit
+    std::vector<double> values(big);
+    for (size_t k = 0; k < big; ++k)
+        values[k] = static_cast<double>(k) * 0.5 - 1e6;
+    values[1] = -0.0;
+    Array S = testhost::dense(big, 1), v = testhost::dense(1, big, values),
+          n2 = testhost::scalar(static_cast<double>(big));
+    Call f = run("nzfill", 0, {S.get(), v.get(), n2.get()});
+    ASSERT_FALSE(f.failed) << f.message;
+    const std::vector<double> written = testhost::values(S.get());
+    EXPECT_EQ(0, std::memcmp(values.data(), written.data(), big * sizeof(double)));
+}
 
 }  // namespace
