@@ -44,14 +44,18 @@ void plainRows(const double* X, int64_t d, int64_t n, double* Q, int64_t i0, int
 // operations on that element (Q holds 0.0 on entry, so the sum starts from a
 // zero register instead of a load of Q). The tile goes to the upper triangle
 // (column j, rows i0 .. i0+7: one cache line when aligned) and, transposed in
-// registers, to the lower triangle (column i0+l, rows j .. j+3). The mirror
-// is thus a copy of the same register, written right after the tile; the
-// next tile fills the other half of each lower cache line.
+// registers, to the lower triangle (column i0+l, rows j .. j+3): the mirror is
+// a copy of the same register. Tiles go in pairs, so that each lower column
+// gets rows j .. j+7, a whole cache line, at once; the group's own 8-by-8
+// diagonal block and the last one to three columns are written element by
+// element from a small buffer.
 //
-// With streaming stores the rows are grouped so that every vector store is
-// aligned (n a multiple of 4, the groups starting where column 0 starts a
-// cache line); rows left before the first group and after the last take the
-// plain loop.
+// Columns are swept in blocks, and the row groups in a block one after the
+// other, so that the pages written meanwhile stay few (see kBlock). A large
+// Q goes to memory with streaming stores, which need every vector store
+// aligned: then n is a multiple of 4 and the groups start where column 0
+// starts a cache line. Rows left before the first group and after the last
+// take the plain loop.
 #if DISTMATRIX_LANES
 
 // Points of at most this many coordinates are staged coordinate-major for
