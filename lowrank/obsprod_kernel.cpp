@@ -33,10 +33,10 @@ void plainProducts(int64_t r, int64_t k0, int64_t k1, const double* Xt, const do
 // ---- Four products side by side -------------------------------------------
 // Products k .. k+3 take one lane each: lane l adds Xt[oX_l + t] * Y[oY_l + t]
 // to its own sum for t = 0 .. r-1 in order, from 0.0, the plain loop's
-// operations on that product. The columns are read four rows at a time and
-// transposed in registers, so that the lanes' terms for row t sit in one
-// vector; rows left over (r not a multiple of 4) are read two or one at a
-// time, never past a column's end. The columns of products a few groups
+// operations on that product. The columns are read four rows at a time,
+// multiplied pairwise and the products transposed in registers, so that the
+// lanes' terms for row t sit in one vector; rows left over (r not a multiple
+// of 4) are read two or one at a time, never past a column's end. The columns of products a few groups
 // ahead are prefetched: the samples are random, and the factors rarely sit in
 // the nearest caches.
 #if LOWRANK_LANES
@@ -55,20 +55,29 @@ LOWRANK_AVX2 inline void transpose4(__m256d a0, __m256d a1, __m256d a2, __m256d 
     r[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
 }
 
-// Rows t .. t+3 of the four columns p[0..3]: r[u] holds row t+u.
-LOWRANK_AVX2 inline void rows4(const double* const* p, int64_t t, __m256d* r)
+// The products of rows t .. t+3 of the four column pairs (x[l], y[l]):
+// r[u] holds row t+u, lane l the product x[l][t+u] * y[l][t+u]. Each product
+// is formed within its column pair, then the four are transposed into the
+// lanes: the same products as the plain loop's, one shuffle pass instead of
+// one per factor.
+LOWRANK_AVX2 inline void products4(const double* const* x, const double* const* y, int64_t t,
+                                   __m256d* r)
 {
-    transpose4(_mm256_loadu_pd(p[0] + t), _mm256_loadu_pd(p[1] + t), _mm256_loadu_pd(p[2] + t),
-               _mm256_loadu_pd(p[3] + t), r);
+    transpose4(_mm256_mul_pd(_mm256_loadu_pd(x[0] + t), _mm256_loadu_pd(y[0] + t)),
+               _mm256_mul_pd(_mm256_loadu_pd(x[1] + t), _mm256_loadu_pd(y[1] + t)),
+               _mm256_mul_pd(_mm256_loadu_pd(x[2] + t), _mm256_loadu_pd(y[2] + t)),
+               _mm256_mul_pd(_mm256_loadu_pd(x[3] + t), _mm256_loadu_pd(y[3] + t)), r);
 }
 
-// Rows t and t+1 of the four columns.
-LOWRANK_AVX2 inline void rows2(const double* const* p, int64_t t, __m256d* r)
+// The same for rows t and t+1.
+LOWRANK_AVX2 inline void products2(const double* const* x, const double* const* y, int64_t t,
+                                   __m256d* r)
 {
-    const __m256d a = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p[0] + t)),
-                                           _mm_loadu_pd(p[2] + t), 1);
-    const __m256d b = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(p[1] + t)),
-                                           _mm_loadu_pd(p[3] + t), 1);
+    __m128d q[4];
+    for (int l = 0; l < 4; ++l)
+        q[l] = _mm_mul_pd(_mm_loadu_pd(x[l] + t), _mm_loadu_pd(y[l] + t));
+    const __m256d a = _mm256_insertf128_pd(_mm256_castpd128_pd256(q[0]), q[2], 1);
+    const __m256d b = _mm256_insertf128_pd(_mm256_castpd128_pd256(q[1]), q[3], 1);
     r[0] = _mm256_unpacklo_pd(a, b);
     r[1] = _mm256_unpackhi_pd(a, b);
 }
@@ -143,20 +152,18 @@ LOWRANK_AVX2 void laneProducts(int64_t r, int64_t L4, const double* Xt, const do
         __m256d s = _mm256_setzero_pd();
         int64_t t = 0;
         for (; t + 4 <= r; t += 4) {
-            __m256d xr[4], yr[4];
-            rows4(x, t, xr);
-            rows4(y, t, yr);
-            s = _mm256_add_pd(s, _mm256_mul_pd(xr[0], yr[0]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(xr[1], yr[1]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(xr[2], yr[2]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(xr[3], yr[3]));
+            __m256d p[4];
+            products4(x, y, t, p);
+            s = _mm256_add_pd(s, p[0]);
+            s = _mm256_add_pd(s, p[1]);
+            s = _mm256_add_pd(s, p[2]);
+            s = _mm256_add_pd(s, p[3]);
         }
         if (t + 2 <= r) {
-            __m256d xr[2], yr[2];
-            rows2(x, t, xr);
-            rows2(y, t, yr);
-            s = _mm256_add_pd(s, _mm256_mul_pd(xr[0], yr[0]));
-            s = _mm256_add_pd(s, _mm256_mul_pd(xr[1], yr[1]));
+            __m256d p[2];
+            products2(x, y, t, p);
+            s = _mm256_add_pd(s, p[0]);
+            s = _mm256_add_pd(s, p[1]);
             t += 2;
         }
         if (t < r)
