@@ -1,0 +1,83 @@
+function test_package_install (tarball, testdirs)
+  % Installs the package tarball into a temporary prefix, with package lists
+  % of its own (the user's are never read or written), loads it, and checks
+  % the installed plug-ins: the worked examples, their help, and then the
+  % plug-ins' own Octave tests (the folders in TESTDIRS) run against the
+  % installed package alone.
+  assert (exist (tarball, 'file') > 0, ['no tarball at ' tarball]);
+  for d = strsplit (path (), pathsep ())
+    % The package alone must provide the functions.
+    assert (isempty (dir (fullfile (d{1}, 'penval.mex'))), ['a toolbox is already on the path: ' d{1}]);
+  end
+
+  root = tempname ();
+  mkdir (root);
+  cleanup = onCleanup (@() remove_dir (root));
+  pkg ('prefix', fullfile (root, 'share'), fullfile (root, 'arch'));
+  pkg ('local_list', fullfile (root, 'local_packages'));
+  pkg ('global_list', fullfile (root, 'global_packages'));
+
+  pkg ('install', '-local', '-nodeps', tarball);
+  list = pkg ('list');
+  assert (numel (list), 1);
+  assert (list{1}.name, 'mextoolbox');
+  assert (strncmp (list{1}.dir, root, numel (root)), list{1}.dir);
+  pkg ('load', 'mextoolbox');
+
+  names = {'penval', 'penslope', 'linkdev', 'ceilgap', 'floorgap', ...
+           'pairsq', 'obsprod', 'obsprod_blas', 'nzfill', 'nzfill_blas'};
+  for k = 1:numel (names)
+    where = which (names{k});
+    assert (strncmp (where, root, numel (root)) && strcmp (where(end-3:end), '.mex'), ...
+            sprintf ('%s runs from %s, not the installed plug-in', names{k}, where));
+    text = evalc (['help ' names{k}]);
+    assert (! isempty (strfind (text, 'Example')) && ! isempty (strfind (text, 'Errors')), ...
+            ['help ' names{k}]);
+  end
+  text = evalc (['help ' list{1}.dir]);
+  assert (all (cellfun (@(n) ! isempty (strfind (text, [n ' '])), names)), 'Contents.m');
+
+  % The worked examples, to the last bit.
+  X = [0 3; 0 4];
+  w = [1 1 1 0];  t = [3 5 7 2];
+  assert (penval (X, [1 2 4], [1 2 6 1], [1 2 4 0], w, t), 4);
+  assert (penval (X, [1 2 4], [1 2 6 1], [1 2 4 -1], w, t), 6);
+  assert (penslope (X, [1 2 2.5], [1 2 10 1], [1 2 2.5 0], w, t), [6 -6; 8 -8]);
+  assert (linkdev (X, [1 2 4; 1 2 5; 1 2 5.005]), [1; 0; 0]);
+  assert (ceilgap (X, [1 2 4 0]), 1);
+  assert (floorgap (X, [1 2 6 1]), 1);
+  assert (pairsq (X), [0 25; 25 0]);
+  for f = {@obsprod, @obsprod_blas}
+    assert (f{1} ([1 2; 3 4], [5 6 7; 8 9 10], [1 2], [3 1], 2), [37 42]);
+  end
+  for f = {@nzfill, @nzfill_blas}
+    S = sparse ([1 1 2], [1 2 2], [1 2 3]);
+    f{1} (S, [7 0 9], 3);
+    assert (full (S), [7 0; 0 9]);
+    [i, j] = find (S);                 % the stored entries: the 0 stays stored
+    assert ([i j], [1 1; 1 2; 2 2]);
+  end
+  assert_rejected (@() penval (X), 'penval:notEnoughInputs');
+
+  % The plug-ins' own tests, against the installed package.
+  for d = testdirs
+    addpath (d{1});
+    for f = dir (fullfile (d{1}, 'test_*.m'))'
+      [~, fn] = fileparts (f.name);
+      printf ('  %s (installed package)\n', fn);
+      feval (fn);
+    end
+    rmpath (d{1});
+  end
+
+  pkg ('unload', 'mextoolbox');
+  pkg ('uninstall', '-local', 'mextoolbox');
+  assert (isempty (pkg ('list')));
+end
+
+function remove_dir (d)
+  confirm_recursive_rmdir (false, 'local');
+  if (exist (d, 'dir'))
+    rmdir (d, 's');
+  end
+end
