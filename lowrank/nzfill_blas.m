@@ -14,6 +14,8 @@ function nzfill_blas (S, v, L)
 %   Inputs: S real double (sparse or full), v real full double with at least
 %   n values, L the count (any L between -1 and 1 exclusive copies nothing).
 %
+%   Output: none; the values stored in S change in place.
+%
 %   Errors, S unchanged in every case:
 %     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
 %       output requested;
