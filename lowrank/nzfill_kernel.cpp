@@ -23,6 +23,18 @@ void copyLoop(double* dst, const double* src, int64_t n)
 }
 
 #if LOWRANK_LANES
+// True when the processor (and the operating system) run AVX2 code. The same
+// test as lanes::available(), kept here so that nzfill's plug-in needs no
+// other kernel source.
+bool streamingAvailable()
+{
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return yes;
+}
+
 // A large copy, 128 bytes at a time: unaligned loads, stores aligned to 32
 // bytes that bypass the caches (the destination is too large to stay there,
 // and a streaming store does not read the line it replaces). Loads and
@@ -66,7 +78,7 @@ void nzfillKernel(double* dst, const double* src, int64_t n)
     }
 #if LOWRANK_LANES
     if (bytes >= static_cast<uintptr_t>(lanes::kStreamingBytes) && d % sizeof(double) == 0 &&
-        lanes::available()) {
+        streamingAvailable()) {
         streamCopy(dst, src, n);
         return;
     }
