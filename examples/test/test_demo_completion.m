@@ -10,7 +10,7 @@ function test_demo_completion ()
   % Alternating least squares never lets the sampled residual grow.
   assert (all (diff (r.history(:, 1)) <= 0));
 
-  % Rank 3 from a third of a non-square count of samples works the same way.
+  % Rank 3 from a quarter of the entries of a 150-by-150 matrix.
   r3 = demo_completion (150, struct ('rank', 3, 'fraction', 0.25, 'verbose', false));
   assert (r3.relError < 1e-6, sprintf ('rank 3: relative error %g', r3.relError));
 
