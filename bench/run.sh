@@ -4,7 +4,8 @@
 #   1. toolbox_bench: each kernel against its plain reference loop and its
 #      physical limit, in one run on the same data, bits checked first;
 #   2. octave-cli: each plug-in against what an Octave user would write
-#      without it, at the same sizes.
+#      without it, at the same sizes;
+#   3. python3: SciPy's cdist on the points pairsq is timed on.
 # Arguments go to toolbox_bench (--rounds N, --only NAME, --quick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
