@@ -326,8 +326,11 @@ bool available()
 void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q, bool streaming)
 {
 #if DISTMATRIX_LANES
-    // With d = 0 every element stays the 0.0 it holds.
-    if (d == 0 || n < 16) {
+    // With d = 0 every sum is empty: each element keeps the 0.0 it holds,
+    // which is also its mirror's value, and nothing needs writing.
+    if (d == 0)
+        return;
+    if (n < 16) {
         plainRows(X, d, n, Q, 0, n);
         return;
     }
