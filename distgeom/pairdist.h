@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "convert.h"
+#include "cpu.h"
 
 namespace distgeom {
 
@@ -95,14 +96,7 @@ constexpr int64_t kBlock = 64;  // rows whose offsets and results are staged tog
 #if DISTGEOM_LANES
 
 // True when the processor (and the operating system) run AVX2 code.
-inline bool available()
-{
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
-}
+inline bool available() { return tbx::hasAvx2(); }
 
 // Offsets o[b] = pointOffset(x[b], d) for b = 0 .. count-1, count a multiple
 // of kWidth. The product (x - 1) * d is formed as pointOffset forms it and

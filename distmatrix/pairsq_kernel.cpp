@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "kernels.h"
+#include "cpu.h"
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #define DISTMATRIX_LANES 1
@@ -313,11 +314,7 @@ namespace lanes {
 bool available()
 {
 #if DISTMATRIX_LANES
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
+    return tbx::hasAvx2();
 #else
     return false;
 #endif

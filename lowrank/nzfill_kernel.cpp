@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "kernels.h"
+#include "cpu.h"
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #define LOWRANK_LANES 1
@@ -23,17 +24,8 @@ void copyLoop(double* dst, const double* src, int64_t n)
 }
 
 #if LOWRANK_LANES
-// True when the processor (and the operating system) run AVX2 code. The same
-// test as lanes::available(), kept here so that nzfill's plug-in needs no
-// other kernel source.
-bool streamingAvailable()
-{
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
-}
+// True when the processor (and the operating system) run AVX2 code.
+bool streamingAvailable() { return tbx::hasAvx2(); }
 
 // A large copy, 128 bytes at a time: unaligned loads, stores aligned to 32
 // bytes that bypass the caches (the destination is too large to stay there,

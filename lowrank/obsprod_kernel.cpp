@@ -1,4 +1,5 @@
 #include "kernels.h"
+#include "cpu.h"
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #define LOWRANK_LANES 1
@@ -181,11 +182,7 @@ namespace lanes {
 bool available()
 {
 #if LOWRANK_LANES
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
+    return tbx::hasAvx2();
 #else
     return false;
 #endif
