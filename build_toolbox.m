@@ -28,26 +28,20 @@ function build_toolbox (outdir, names)
   end
   gateway = fullfile (root, 'gateway');
 
-  % name, folder, kernel sources, needs the host's BLAS
-  plugins = {
-    'penval',       'distgeom',   {'penval_kernel.cpp'},   false
-    'penslope',     'distgeom',   {'penslope_kernel.cpp'}, false
-    'linkdev',      'distgeom',   {'reports_kernel.cpp'},  false
-    'ceilgap',      'distgeom',   {'reports_kernel.cpp'},  false
-    'floorgap',     'distgeom',   {'reports_kernel.cpp'},  false
-    'pairsq',       'distmatrix', {'pairsq_kernel.cpp'},   false
-    'obsprod',      'lowrank',    {'obsprod_kernel.cpp'},  false
-    'obsprod_blas', 'lowrank',    {},                      true
-    'nzfill',       'lowrank',    {'nzfill_kernel.cpp'},   false
-    'nzfill_blas',  'lowrank',    {},                      true
-  };
+  % The plug-ins of plugins.list, each compiled from its gateway, the MEX
+  % adaptor, the host-free core and checks, and its kernel sources.
+  plugins = toolbox_plugin_list (root);
   if (nargin >= 2)
-    unknown = setdiff (names, plugins(:,1));
+    unknown = setdiff (names, {plugins.name});
     if (~isempty (unknown))
       error ('build_toolbox:unknownPlugin', 'build_toolbox: no plug-in named %s', unknown{1});
     end
-    plugins = plugins(ismember (plugins(:,1), names), :);
+    plugins = plugins(ismember ({plugins.name}, names));
   end
+  shared = [{fullfile(gateway, 'gateway.cpp'), fullfile(gateway, 'mex', 'adaptor.cpp')}, ...
+            sources_in(fullfile (root, 'core')), sources_in(fullfile (root, 'checks'))];
+  includes = cellfun (@(d) ['-I' d], {root, fullfile(root, 'core'), fullfile(root, 'checks'), ...
+                                      gateway, fullfile(gateway, 'plugins')}, 'UniformOutput', false);
 
   if (~exist (outdir, 'dir'))
     mkdir (outdir);
@@ -58,45 +52,41 @@ function build_toolbox (outdir, names)
     saved = {getenv('CXXFLAGS'), getenv('LDFLAGS')};
     cleanup = onCleanup (@() restore_flags (saved));
     setenv ('CXXFLAGS', '-O2 -std=c++17 -ffp-contract=off -fvisibility=hidden');
-    setenv ('LDFLAGS', ['-Wl,--version-script=' fullfile(gateway, 'mexFunction.map')]);
+    setenv ('LDFLAGS', ['-Wl,--version-script=' fullfile(gateway, 'mex', 'mexFunction.map')]);
   end
 
-  for p = 1:rows (plugins)
-    [name, folder, kernels, blas] = plugins{p,:};
-    srcdir = fullfile (root, folder);
-    sources = [{fullfile(srcdir, [name '.cpp'])}, ...
-               cellfun(@(f) fullfile (srcdir, f), kernels, 'UniformOutput', false), ...
-               {fullfile(gateway, 'mexargs.cpp')}];
-    includes = {['-I' gateway], ['-I' srcdir]};
+  for p = 1:numel (plugins)
+    name = plugins(p).name;
+    kernels = cellfun (@(f) fullfile (root, f), plugins(p).kernels, 'UniformOutput', false);
+    sources = [{fullfile(gateway, 'plugins', [name '.cpp'])}, shared, kernels];
     fprintf ('build_toolbox: compiling %s ...\n', name);
     if (is_octave)
       args = [includes, sources, {'-o', fullfile(outdir, name)}];
-      if (blas)
+      if (plugins(p).blas)
         args = [args, strsplit(strtrim (mkoctfile ('-p', 'BLAS_LIBS')))];
       end
     else
       % MATLAB's own BLAS (libmwblas) takes 64-bit integers on 64-bit hosts.
       args = [{'-R2017b', 'CXXFLAGS=$CXXFLAGS -std=c++17 -ffp-contract=off -fvisibility=hidden'}, ...
               includes, sources, {'-outdir', outdir, '-output', name}];
-      if (blas)
+      if (plugins(p).blas)
         args = [args, {'-DTOOLBOX_BLAS_INT64=1', '-lmwblas'}];
       end
     end
     mex (args{:});
-    copyfile (fullfile (srcdir, [name '.m']), fullfile (outdir, [name '.m']));
+    copyfile (fullfile (gateway, 'plugins', [name '.m']), fullfile (outdir, [name '.m']));
   end
-  contents = fullfile (root, 'doc', 'Contents.m');
-  if (exist (contents, 'file'))
-    copyfile (contents, fullfile (outdir, 'Contents.m'));
-  end
-  fprintf ('build_toolbox: %d plug-in(s) built in %s\n', rows (plugins), outdir);
+  copyfile (fullfile (root, 'doc', 'Contents.m'), fullfile (outdir, 'Contents.m'));
+  fprintf ('build_toolbox: %d plug-in(s) built in %s\n', numel (plugins), outdir);
+end
+
+% The C++ sources of a folder, with their paths.
+function files = sources_in (folder)
+  found = dir (fullfile (folder, '*.cpp'));
+  files = cellfun (@(f) fullfile (folder, f), {found.name}, 'UniformOutput', false);
 end
 
 function restore_flags (saved)
   setenv ('CXXFLAGS', saved{1});
   setenv ('LDFLAGS', saved{2});
-end
-
-function n = rows (c)
-  n = size (c, 1);
 end

@@ -4,32 +4,32 @@
 #   1. the release build: kernel tests, test-host tests, Octave tests;
 #   2. the test host, its plug-ins and the unit tests again under
 #      AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. a short fuzzing run of every plug-in (when the fuzz target is present).
+#   3. a short fuzzing run of every plug-in.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-toolbox_install
+toolbox_install test
 
 jobs=$(toolbox_jobs)
 
 echo "== release build (build/)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTOOLBOX_TESTS=ON -DTOOLBOX_TESTHOST=ON \
+      -DTOOLBOX_BENCH=ON
 cmake --build build -j"$jobs"
 echo "== tests: kernels, test host, Octave"
 (cd build && ctest --output-on-failure -j"$jobs")
 
 echo "== sanitizer build (build-asan/)"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOLBOX_OCTAVE=OFF -DTOOLBOX_SANITIZE=ON
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOLBOX_OCTAVE=OFF -DTOOLBOX_BENCH=ON \
+      -DTOOLBOX_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
 echo "== tests under ASan and UBSan"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")
 
-if [ -f fuzz/CMakeLists.txt ]; then
-  echo "== fuzz build (build-fuzz/)"
-  CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DTOOLBOX_OCTAVE=OFF -DTOOLBOX_TESTS=OFF -DTOOLBOX_FUZZ=ON
-  cmake --build build-fuzz -j"$jobs"
-  echo "== fuzz smoke run"
-  bash fuzz/smoke.sh build-fuzz
-fi
+echo "== fuzz build (build-fuzz/)"
+CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTOOLBOX_OCTAVE=OFF -DTOOLBOX_TESTS=OFF -DTOOLBOX_BENCH=OFF -DTOOLBOX_FUZZ=ON
+cmake --build build-fuzz -j"$jobs"
+echo "== fuzz smoke run"
+bash fuzz/smoke.sh build-fuzz
 echo "== all tests passed"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "distgeom/kernels.h"
 #include "harness.h"
-#include "kernels.h"
-#include "reference.h"
+#include "distgeom/test/reference.h"
 
 namespace {
 
@@ -122,8 +122,19 @@ std::vector<Update> contributingRows(const Problem& p)
     return rows;
 }
 
-int g_printed = 0;
-void countPrint(const char*) { ++g_printed; }
+int64_t g_printed = 0;
+void countPrint(void*, const char*, int64_t times) { g_printed += times; }
+
+distgeom::Penalty penaltyOf(const Problem& p, const double* D, const double* Lb, const double* Ub)
+{
+    distgeom::Penalty q;
+    q.X = {p.X.data(), p.d, p.n};
+    q.D = {D, p.m};
+    q.Lb = {Lb, p.m};
+    q.Ub = {Ub, p.m};
+    q.w = {p.w[0], p.w[1], p.w[2], p.w[3], p.t[0], p.t[1], p.t[2], p.t[3]};
+    return q;
+}
 
 std::string sizeText(const Problem& p, int tables)
 {
@@ -161,19 +172,15 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     const double* w = p->w;
     const double* t = p->t;
 
-    auto fastValue = [p, w, t] {
-        distgeom::penvalKernel(p->X.data(), p->d, p->n, p->D.data(), p->m, p->Lb.data(), p->m,
-                               p->Ub.data(), p->m, w[0], w[1], w[2], w[3], t[0], t[1], t[2],
-                               t[3], &p->acc);
-    };
+    const distgeom::Penalty all = penaltyOf(*p, p->D.data(), p->Lb.data(), p->Ub.data());
+    auto fastValue = [p, all] { distgeom::penvalKernel(all, &p->acc, bench::fastExec()); };
     auto referenceValue = [p, d, n, m, w, t] {
         ref::penval(p->X.data(), d, n, p->D.data(), m, p->Lb.data(), m, p->Ub.data(), m, w, t,
                     &p->acc);
     };
-    auto fastSlope = [p, w, t] {
-        distgeom::penslopeKernel(p->X.data(), p->d, p->n, p->D.data(), p->m, p->Lb.data(), p->m,
-                                 p->Ub.data(), p->m, w[0], w[1], w[2], w[3], t[0], t[1], t[2],
-                                 t[3], p->G.data(), countPrint);
+    auto fastSlope = [p, all] {
+        distgeom::penslopeKernel(all, p->G.data(), distgeom::PrintSink{countPrint, nullptr},
+                                 bench::fastExec());
     };
     auto referenceSlope = [p, d, n, m, w, t] {
         ref::penslope(p->X.data(), d, n, p->D.data(), m, p->Lb.data(), m, p->Ub.data(), m, w, t,
@@ -208,15 +215,14 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     value.limit = limit;
     value.limitText = "the slower of reading the tables once and the serial chain";
     value.targetToLimit = 1.5;
-    value.path = distgeom::kernelPath();
     value.others = pieces(p, 3);
     if (!p->nearD.empty())
         value.others.push_back(
-            {"penvalKernel on rows naming only " + std::to_string(kNear) + " points", [p, w, t] {
+            {"penvalKernel on rows naming only " + std::to_string(kNear) + " points", [p] {
                  double acc = 0;
-                 distgeom::penvalKernel(p->X.data(), p->d, p->n, p->nearD.data(), p->m,
-                                        p->nearLb.data(), p->m, p->nearUb.data(), p->m, w[0], w[1],
-                                        w[2], w[3], t[0], t[1], t[2], t[3], &acc);
+                 distgeom::penvalKernel(
+                     penaltyOf(*p, p->nearD.data(), p->nearLb.data(), p->nearUb.data()), &acc,
+                     bench::fastExec());
                  bench::keep(acc);
              }, nullptr});
     value.check = [=] {
@@ -253,7 +259,6 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     slope.limitText = value.limitText;
     slope.targetToLimit = 2.0;
     slope.targetSpeedup = 1.5;
-    slope.path = distgeom::kernelPath();
     slope.others = pieces(p, 3);
     slope.others.push_back(
         {"the updates of G alone (" + std::to_string(updates->size()) + " rows)", updateG,
@@ -262,10 +267,10 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
         zeroSlope();
         fastSlope();
         const std::vector<double> fast = p->G;
-        const int fastPrinted = g_printed;
+        const int64_t fastPrinted = g_printed;
         zeroSlope();
         referenceSlope();
-        const int refPrinted = static_cast<int>(p->printed.size() / 27);
+        const int64_t refPrinted = static_cast<int64_t>(p->printed.size() / 27);
         if (fastPrinted != refPrinted)
             return std::string("printed ") + std::to_string(fastPrinted) + " messages, not " +
                    std::to_string(refPrinted);
@@ -277,7 +282,8 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
 void reportCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
 {
     const std::shared_ptr<Problem> p = makeProblem(sizes);
-    using Kernel = void (*)(const double*, int64_t, const double*, int64_t, double*);
+    using Kernel = void (*)(const distgeom::Points&, const distgeom::Table&, double*,
+                            const tbx::Exec&);
     struct Report {
         const char* name;
         Kernel kernel;
@@ -289,7 +295,9 @@ void reportCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
                               {"floorgap", distgeom::floorgapKernel, 2, &p->Lb}};
     for (const Report& rep : reports) {
         const double* T = rep.table->data();
-        auto fast = [p, rep, T] { rep.kernel(p->X.data(), p->d, T, p->m, p->out.data()); };
+        auto fast = [p, rep, T] {
+            rep.kernel({p->X.data(), p->d, p->n}, {T, p->m}, p->out.data(), bench::fastExec());
+        };
         auto reference = [p, rep, T] {
             ref::report(rep.kind, p->X.data(), static_cast<int32_t>(p->d), T,
                         static_cast<int32_t>(p->m), p->out.data());
@@ -311,11 +319,13 @@ void reportCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
                                  : rep.kind == 1 ? p->nearUb.data() : p->nearLb.data();
             c.others.push_back({std::string(rep.name) + " on rows naming only " +
                                     std::to_string(kNear) + " points",
-                                [p, rep, near] { rep.kernel(p->X.data(), p->d, near, p->m, p->out.data()); },
+                                [p, rep, near] {
+                                    rep.kernel({p->X.data(), p->d, p->n}, {near, p->m},
+                                               p->out.data(), bench::fastExec());
+                                },
                                 zero});
         }
         c.targetToLimit = 1.5;
-        c.path = distgeom::kernelPath();
         c.check = [=] {
             zero();
             fast();

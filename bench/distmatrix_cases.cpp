@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "harness.h"
-#include "../distmatrix/kernels.h"
-#include "../distmatrix/test/reference.h"
+#include "distmatrix/kernels.h"
+#include "distmatrix/test/reference.h"
 
 namespace {
 
@@ -40,7 +40,9 @@ void distmatrixCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
 
     // The host hands the kernel a zero-filled Q; so does every run here.
     auto zero = [p] { std::fill(p->Q.begin(), p->Q.end(), 0.0); };
-    auto fast = [p] { distmatrix::pairsqKernel(p->X.data(), p->d, p->n, p->Q.data()); };
+    auto fast = [p] {
+        distmatrix::pairsqKernel(p->X.data(), p->d, p->n, p->Q.data(), bench::fastExec());
+    };
     auto reference = [p] { ref::pairsq(p->X.data(), p->d, p->n, p->Q.data()); };
 
     bench::Case c;
@@ -66,7 +68,6 @@ void distmatrixCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
                  nullptr}};
     c.targetToLimit = 1.5;
     c.targetSpeedup = 3.0;
-    c.path = distmatrix::kernelPath();
     c.check = [p, zero, fast, reference] {
         zero();
         fast();

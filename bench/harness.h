@@ -12,7 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "dispatch.h"
+
 namespace bench {
+
+// How the toolbox's kernels run here: the process's path.
+inline tbx::Exec fastExec() { return tbx::Exec{tbx::kernelPath().path, 1}; }
 
 // One timed piece of work. `prepare`, when set, runs untimed before every
 // timed run (to zero an output the kernel accumulates into, say).
@@ -37,7 +42,7 @@ struct Case {
     std::function<std::string()> check;
     double targetToLimit = 0;     // fast/limit must stay within this (0: none)
     double targetSpeedup = 0;     // reference/fast must reach this (0: none)
-    std::string path;             // the code path the fast kernel takes here
+    std::string path = tbx::pathName(fastExec().path);  // the fast kernel's path here
 };
 
 // Problem sizes: the sizes by default, small ones for the smoke test.

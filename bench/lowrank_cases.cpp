@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "harness.h"
-#include "../lowrank/kernels.h"
-#include "../lowrank/test/reference.h"
+#include "lowrank/kernels.h"
+#include "lowrank/test/reference.h"
 #if BENCH_BLAS
-#include "../lowrank/blas.h"
+#include "lowrank/blas.h"
 #endif
 
 namespace {
@@ -51,10 +51,9 @@ void obsprodCase(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     }
     p->v.assign(static_cast<size_t>(p->L), 0.0);
 
-    auto fast = [p] {
-        lowrank::obsprodKernel(p->r, p->L, p->Xt.data(), p->Y.data(), p->I.data(), p->J.data(),
-                               p->v.data());
-    };
+    const lowrank::Factors f{p->Xt.data(), p->Y.data(), p->r};
+    const lowrank::Samples s{p->I.data(), p->J.data(), p->L};
+    auto fast = [p, f, s] { lowrank::obsprodKernel(f, s, p->v.data(), bench::fastExec()); };
     auto reference = [p] {
         ref::obsprod(p->r, p->L, p->Xt.data(), p->Y.data(), p->I.data(), p->J.data(),
                      p->v.data());
@@ -79,14 +78,12 @@ void obsprodCase(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     // obsprod_blas's kernel: one ddot_ of the host's BLAS per product (its
     // own order of summation, so not compared bit for bit).
     c.others = {{"obsprod_blas kernel (ddot_ per product)",
-                 [p] {
-                     lowrank::obsprodBlasKernel(ddot_, p->r, p->L, p->Xt.data(), p->Y.data(),
-                                                p->I.data(), p->J.data(), p->v.data());
+                 [p, f, s] {
+                     lowrank::obsprodBlasKernel(ddot_, f, s, p->v.data(), bench::fastExec());
                  },
                  nullptr}};
 #endif
     c.targetSpeedup = 2.0;
-    c.path = lowrank::kernelPath();
     c.check = [p, fast, reference] {
         fast();
         const std::vector<double> got = p->v;
@@ -117,7 +114,8 @@ void nzfillCase(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     p->dst.assign(static_cast<size_t>(n), 0.0);
 
     auto fast = [p] {
-        lowrank::nzfillKernel(p->dst.data(), p->src.data(), static_cast<int64_t>(p->src.size()));
+        lowrank::nzfillKernel(p->dst.data(), p->src.data(), static_cast<int64_t>(p->src.size()),
+                              bench::fastExec());
     };
     auto reference = [p] {
         ref::nzfill(p->dst.data(), p->src.data(), static_cast<int64_t>(p->src.size()));
@@ -136,7 +134,6 @@ void nzfillCase(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
                 nullptr}};
     c.limitText = "memcpy of the same bytes";
     c.targetToLimit = 1.1;
-    c.path = lowrank::kernelPath();
     c.check = [p, fast, reference] {
         std::fill(p->dst.begin(), p->dst.end(), 0.5);
         fast();

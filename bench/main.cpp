@@ -1,13 +1,14 @@
 // toolbox_bench: times every registered kernel against its reference loop and
 // its physical limit, in one run on the same data, and prints the table.
 //
-//   toolbox_bench [--quick] [--rounds N] [--only NAME]
+//   toolbox_bench [--quick] [--rounds N] [--only NAME] [--times FILE]
 //
 // --quick uses small sizes (the smoke test: bits are checked, times mean
 // little). Each time is the fastest of N rounds; in every round each piece of
 // work of a case runs once, so a change in the machine's load touches all of
-// them alike. The exit status is 1 when any fast result differs from its
-// reference.
+// them alike. --times writes each case's fast time ("name ms" lines), which
+// the Octave side of bench/run.sh sets beside the plug-ins' times. The exit
+// status is 1 when any fast result differs from its reference.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -65,7 +66,7 @@ int main(int argc, char** argv)
 {
     bench::Sizes sizes;
     int rounds = 9;
-    std::string only;
+    std::string only, timesFile;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--quick")) {
             sizes.quick = true;
@@ -76,8 +77,11 @@ int main(int argc, char** argv)
             rounds = std::max(1, std::atoi(argv[++i]));
         } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
             only = argv[++i];
+        } else if (!std::strcmp(argv[i], "--times") && i + 1 < argc) {
+            timesFile = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: %s [--quick] [--rounds N] [--only NAME]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--quick] [--rounds N] [--only NAME] [--times FILE]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -90,6 +94,9 @@ int main(int argc, char** argv)
 
     int mismatches = 0;
     std::vector<std::string> notes;
+    std::ofstream times;
+    if (!timesFile.empty())
+        times.open(timesFile);
     for (const bench::Registered& reg : bench::registry()) {
         std::vector<bench::Case> cases;
         reg.make(sizes, cases);
@@ -128,6 +135,8 @@ int main(int argc, char** argv)
                         verdict(toLimit, c.targetToLimit, true).c_str(), speedup,
                         verdict(speedup, c.targetSpeedup, false).c_str(), c.path.c_str());
             std::fflush(stdout);
+            if (times.is_open())
+                times << c.name << " " << best[0] << "\n";
             notes.push_back(c.name + " limit (" + c.limitText + "): " + parts);
             for (size_t k = limitEnd; k < all.size(); ++k) {
                 char other[160];

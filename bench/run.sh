@@ -3,29 +3,31 @@
 # build-bench/ (installing what is missing), then
 #   1. toolbox_bench: each kernel against its plain reference loop and its
 #      physical limit, in one run on the same data, bits checked first;
-#   2. octave-cli: each plug-in against what an Octave user would write
-#      without it, at the same sizes;
+#   2. octave-cli: each plug-in through both host forms (native and MEX),
+#      beside the host's own floor and the Octave a user would write without
+#      it, at the same sizes;
 #   3. python3: SciPy's cdist on the points pairsq is timed on.
 # Arguments go to toolbox_bench (--rounds N, --only NAME, --quick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-toolbox_install python3-scipy
+toolbox_install bench
 
 echo "== building (build-bench/)"
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOOLBOX_TESTS=OFF -DTOOLBOX_BENCH=ON > /dev/null
 cmake --build build-bench -j"$(toolbox_jobs)" > /dev/null
 
 echo "== $(date -u '+%Y-%m-%d %H:%M UTC'); $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores"
 echo "== load: $(uptime | sed 's/.*load average/load average/')"
 echo "== kernels against their reference loops and physical limits"
-build-bench/bench/toolbox_bench "$@"
+times=build-bench/kernel-times.txt
+build-bench/bench/toolbox_bench --times "$times" "$@"
 
-echo "== plug-ins in Octave against the Octave a user would write"
+echo "== plug-ins in Octave, native and MEX, against the host's floor and the Octave a user would write"
 quick=false
 for a in "$@"; do [ "$a" = "--quick" ] && quick=true; done
 octave-cli --no-gui --norc --quiet --no-window-system \
-  --eval "addpath('build-bench/toolbox'); addpath('bench/octave'); bench_octave($quick);"
+  --eval "addpath('.'); addpath('bench/octave'); bench_octave($quick, 'build-bench/toolbox', 'build-bench/toolbox-mex', '$times');"
 
 echo "== pairsq against SciPy's cdist(P, P, 'sqeuclidean') on the same points"
 if $quick; then /usr/bin/python3 bench/pairsq_scipy.py --quick; else /usr/bin/python3 bench/pairsq_scipy.py; fi

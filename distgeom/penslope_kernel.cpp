@@ -1,14 +1,27 @@
+// penslope: every row's updates of G, in row order.
 #include "kernels.h"
-#include "pairdist.h"
+#include "passes.h"
 
 namespace distgeom {
 namespace {
 
-const char kUnknownLower[] = "Error! Unkonw Lower bound!\n";
-const char kUnknownUpper[] = "Error! Unkonw Upper bound!\n";
-
-struct Weights {
-    double W1, W2, W3, W4, t1, t2, t3, t4;  // W = 2 * w
+// The row weights each pass chooses between (passes.h): a type weight times
+// a scaled term weight W = 2*w, formed first.
+struct PassWeights {
+    double distance[3], lower[3], upper[3];
+    double W4;
+    explicit PassWeights(const Weights& w)
+    {
+        const double W1 = 2.0 * w.w1, W2 = 2.0 * w.w2, W3 = 2.0 * w.w3;
+        W4 = 2.0 * w.w4;
+        distance[0] = W1;
+        lower[0] = w.t4 * W2;
+        lower[1] = w.t3 * W2;
+        upper[0] = W3;
+        upper[1] = w.t1 * W3;
+        upper[2] = w.t2 * W3;
+        distance[1] = distance[2] = lower[2] = 0.0;
+    }
 };
 
 // Pair factor of a row: 1 - q/dist, the quotient rounded first.
@@ -16,8 +29,8 @@ inline double pairFactor(double q, double dist) { return 1.0 - (q / dist); }
 
 // Adds row weight s times the row's coordinate difference, times F, to point
 // i and subtracts the same value from point j, coordinate by coordinate.
-inline void updateRow(const double* X, double* G, int64_t d, int64_t oi, int64_t oj,
-                      double s, double F)
+inline void updateRow(const double* X, double* G, int64_t d, int64_t oi, int64_t oj, double s,
+                      double F)
 {
     for (int64_t k = 0; k < d; ++k) {
         const double v = (s * (X[oi + k] - X[oj + k])) * F;
@@ -27,73 +40,39 @@ inline void updateRow(const double* X, double* G, int64_t d, int64_t oi, int64_t
 }
 
 // A violated bound row whose code selects no weight: one line per coordinate.
-inline void reportUnknown(PrintSink print, const char* text, int64_t d)
+inline void reportUnknown(const PrintSink& sink, const char* text, int64_t lines)
 {
-    for (int64_t k = 0; k < d; ++k)
-        if (print)
-            print(text);
+    if (sink.print && lines > 0)
+        sink.print(sink.context, text, lines);
 }
 
 // ---- The plain loops ------------------------------------------------------
-// Each pass takes rows r0 .. r1-1 in row order.
-
-void distanceRows(const double* X, int64_t d, const double* D, int64_t mD, int64_t r0,
-                  int64_t r1, const Weights& w, double* G)
+// Rows r0 .. r1-1 of one pass, in row order.
+template <Pass P>
+void passRows(const Points& X, const Table& T, const double* c, int64_t r0, int64_t r1,
+              double* G, const PrintSink& sink)
 {
     for (int64_t r = r0; r < r1; ++r) {
-        const int64_t oi = pointOffset(D[r], d), oj = pointOffset(D[r + mD], d);
-        const double F = pairFactor(D[r + 2 * mD], pairDistance(X, d, oi, oj));
-        updateRow(X, G, d, oi, oj, w.W1, F);
-    }
-}
-
-void lowerRows(const double* X, int64_t d, const double* Lb, int64_t mL, int64_t r0,
-               int64_t r1, const Weights& w, double* G, PrintSink print)
-{
-    for (int64_t r = r0; r < r1; ++r) {
-        const int64_t oi = pointOffset(Lb[r], d), oj = pointOffset(Lb[r + mL], d);
-        const int32_t tc = tbx::truncToInt32(Lb[r + 3 * mL]);
-        const double bound = Lb[r + 2 * mL];
-        const double dist = pairDistance(X, d, oi, oj);
-        const double F = pairFactor(bound, dist);
-        if (!(bound > dist))
+        const int64_t oi = pointOffset(T.T[r], X.d), oj = pointOffset(T.T[r + T.m], X.d);
+        const int32_t tc = typeCode<P>(T, r);
+        const double q = T.T[r + 2 * T.m];
+        const double dist = pairDistance(X.X, X.d, oi, oj);
+        const double F = pairFactor(q, dist);
+        if (!Rule<P>::violated(q, dist))
             continue;
-        if (tc == 1)
-            updateRow(X, G, d, oi, oj, w.t4 * w.W2, F);
-        else if (tc == -2)
-            updateRow(X, G, d, oi, oj, w.t3 * w.W2, F);
+        double s;
+        if (Rule<P>::weight(tc, c, s))
+            updateRow(X.X, G, X.d, oi, oj, s, F);
         else
-            reportUnknown(print, kUnknownLower, d);
+            reportUnknown(sink, Rule<P>::unknownText, X.d);
     }
 }
 
-void upperRows(const double* X, int64_t d, const double* Ub, int64_t mU, int64_t r0,
-               int64_t r1, const Weights& w, double* G, PrintSink print)
+void regularisation(const Points& X, double W4, double* G)
 {
-    for (int64_t r = r0; r < r1; ++r) {
-        const int64_t oi = pointOffset(Ub[r], d), oj = pointOffset(Ub[r + mU], d);
-        const int32_t tc = tbx::truncToInt32(Ub[r + 3 * mU]);
-        const double bound = Ub[r + 2 * mU];
-        const double dist = pairDistance(X, d, oi, oj);
-        const double F = pairFactor(bound, dist);
-        if (!(bound < dist))
-            continue;
-        if (tc >= 0)
-            updateRow(X, G, d, oi, oj, w.W3, F);
-        else if (tc == -1)
-            updateRow(X, G, d, oi, oj, w.t1 * w.W3, F);
-        else if (tc == -2)
-            updateRow(X, G, d, oi, oj, w.t2 * w.W3, F);
-        else
-            reportUnknown(print, kUnknownUpper, d);
-    }
-}
-
-void regularisation(const double* X, int64_t d, int64_t n, const Weights& w, double* G)
-{
-    for (int64_t p = 0; p < n; ++p)
-        for (int64_t k = 0; k < d; ++k)
-            G[p * d + k] = G[p * d + k] + w.W4 * X[p * d + k];
+    for (int64_t p = 0; p < X.n; ++p)
+        for (int64_t k = 0; k < X.d; ++k)
+            G[p * X.d + k] = G[p * X.d + k] + W4 * X.X[p * X.d + k];
 }
 
 // ---- Four rows side by side -----------------------------------------------
@@ -104,13 +83,7 @@ void regularisation(const double* X, int64_t d, int64_t n, const Weights& w, dou
 // the updates of G, row by row in row order over the rows that contribute
 // (two rows may name the same point, so the order of the updates is kept).
 // Rows left after the last group of four take the plain loop.
-#if DISTGEOM_LANES
-
-inline int64_t blockRows(int64_t r, int64_t m)
-{
-    const int64_t left = (m - r) & ~(lanes::kWidth - 1);
-    return left < lanes::kBlock ? left : lanes::kBlock;
-}
+#if TBX_SIMD
 
 // Values staged (with D = 2 .. 4) for all coordinates of a row; with other
 // D the update forms them from the row weight s and the pair factor F.
@@ -124,7 +97,6 @@ struct RowStage {
     alignas(32) double F[lanes::kBlock];
     alignas(32) double s[lanes::kBlock];     // row weight
     int32_t contributing[lanes::kBlock];     // rows (in the block) that update G, in order
-    int64_t count = 0;                       // entries of `contributing`
 
     // Notes the rows b .. b+3 whose bit is set in `bits`, in row order,
     // after the `count` rows noted so far; returns the new count.
@@ -138,28 +110,11 @@ struct RowStage {
     }
 };
 
-// The pair distances of the four rows b .. b+3, with their coordinate
-// differences in e[k] where values are staged.
-template <int D>
-DISTGEOM_AVX2 inline __m256d groupDistance(const double* X, int64_t d, const RowStage& st,
-                                           int64_t b, __m256d* e)
-{
-    if constexpr (kStagesValues<D>) {
-        lanes::differences4<D>(X, st.oi + b, st.oj + b, e);
-        __m256d sum = _mm256_setzero_pd();
-        for (int k = 0; k < D; ++k)
-            sum = _mm256_add_pd(sum, _mm256_mul_pd(e[k], e[k]));
-        return _mm256_sqrt_pd(sum);
-    } else {
-        return lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
-    }
-}
-
 // Stages what the updates of rows b .. b+3 need: each row's values
 // (s * e[k]) * F, one row of coordinates after another, or s and F.
 template <int D>
-DISTGEOM_AVX2 inline void stageGroup(RowStage& st, int64_t b, const __m256d* e, __m256d s,
-                                     __m256d F)
+TBX_AVX2 inline void stageGroup(RowStage& st, int64_t b, const __m256d* e, __m256d s,
+                                __m256d F)
 {
     if constexpr (kStagesValues<D>) {
         __m256d v[4];
@@ -180,6 +135,7 @@ DISTGEOM_AVX2 inline void stageGroup(RowStage& st, int64_t b, const __m256d* e, 
             _mm_store_pd(st.v[b + 3] + 2, _mm256_extractf128_pd(c23b, 1));
         }
     } else {
+        (void)e;
         _mm256_store_pd(st.s + b, s);
         _mm256_store_pd(st.F + b, F);
     }
@@ -191,8 +147,7 @@ DISTGEOM_AVX2 inline void stageGroup(RowStage& st, int64_t b, const __m256d* e, 
 // coordinates are updated at once: every element still receives its own +v,
 // then its -v, as coordinate by coordinate.
 template <int D>
-DISTGEOM_AVX2 inline void applyRow(const double* X, double* G, int64_t d, const RowStage& st,
-                                   int64_t b)
+TBX_AVX2 inline void applyRow(const Points& X, double* G, const RowStage& st, int64_t b)
 {
     const int64_t oi = st.oi[b], oj = st.oj[b];
     if constexpr (kStagesValues<D>) {
@@ -222,174 +177,90 @@ DISTGEOM_AVX2 inline void applyRow(const double* X, double* G, int64_t d, const 
             }
         }
     } else {
-        updateRow(X, G, d, oi, oj, st.s[b], st.F[b]);
+        updateRow(X.X, G, X.d, oi, oj, st.s[b], st.F[b]);
     }
 }
 
-template <int D>
-DISTGEOM_AVX2 void distanceRowsLanes(const double* X, int64_t d, const double* D_, int64_t mD,
-                                     const Weights& w, double* G)
-{
-    const __m256d one = _mm256_set1_pd(1.0), W1 = _mm256_set1_pd(w.W1);
-    RowStage st;
-    int64_t r = 0;
-    for (int64_t rows; (rows = blockRows(r, mD)) > 0; r += rows) {
-        lanes::offsets(D_ + r, rows, d, st.oi);
-        lanes::offsets(D_ + mD + r, rows, d, st.oj);
-        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            __m256d e[4];
-            const __m256d dist = groupDistance<D>(X, d, st, b, e);
-            const __m256d q = lanes::load4(D_ + 2 * mD + r + b);
-            stageGroup<D>(st, b, e, W1, _mm256_sub_pd(one, _mm256_div_pd(q, dist)));
-        }
-        // Every distance row contributes.
-        for (int64_t b = 0; b < rows; ++b)
-            applyRow<D>(X, G, d, st, b);
-    }
-    distanceRows(X, d, D_, mD, r, mD, w, G);
-}
-
-template <int D>
-DISTGEOM_AVX2 void lowerRowsLanes(const double* X, int64_t d, const double* Lb, int64_t mL,
-                                  const Weights& w, double* G, PrintSink print)
+template <Pass P, int D>
+TBX_AVX2 void passLanes(const Points& X, const Table& T, const double* c, int64_t r0,
+                        int64_t r1, double* G, const PrintSink& sink)
 {
     const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d code1 = _mm256_set1_pd(w.t4 * w.W2), codeMinus2 = _mm256_set1_pd(w.t3 * w.W2);
+    const __m256d cw[3] = {_mm256_set1_pd(c[0]), _mm256_set1_pd(c[1]), _mm256_set1_pd(c[2])};
     RowStage st;
-    int64_t r = 0;
-    for (int64_t rows; (rows = blockRows(r, mL)) > 0; r += rows) {
-        lanes::offsets(Lb + r, rows, d, st.oi);
-        lanes::offsets(Lb + mL + r, rows, d, st.oj);
+    int64_t r = r0;
+    for (int64_t rows; (rows = lanes::blockRows(r, r1)) > 0; r += rows) {
+        lanes::rowOffsets(X, T, r, rows, st.oi, st.oj);
         int64_t count = 0, unknown = 0;
-        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
+        for (int64_t b = 0; b < rows; b += lanes::kLanes) {
             __m256d e[4];
-            const __m256d dist = groupDistance<D>(X, d, st, b, e);
-            const __m256d bound = lanes::load4(Lb + 2 * mL + r + b);
-            const __m256d tc = lanes::load4(Lb + 3 * mL + r + b);
-            const __m256d F = _mm256_sub_pd(one, _mm256_div_pd(bound, dist));
-            const __m256d is1 = lanes::codeIs(tc, 1), isMinus2 = lanes::codeIs(tc, -2);
-            stageGroup<D>(st, b, e, _mm256_blendv_pd(codeMinus2, code1, is1), F);
-            const int violated = _mm256_movemask_pd(_mm256_cmp_pd(bound, dist, _CMP_GT_OQ));
-            const int known = _mm256_movemask_pd(_mm256_or_pd(is1, isMinus2));
-            count = st.note(count, b, violated & known);
-            unknown += __builtin_popcount(violated & ~known);
+            const __m256d dist = lanes::distance4<D>(X.X, X.d, st.oi + b, st.oj + b, e);
+            const __m256d q = lanes::load4(T.T + 2 * T.m + r + b);
+            const __m256d F = _mm256_sub_pd(one, _mm256_div_pd(q, dist));
+            __m256d known;
+            const __m256d s = lanes::weight4<P>(lanes::codes4<P>(T, r + b), cw, known);
+            stageGroup<D>(st, b, e, s, F);
+            const int violated = _mm256_movemask_pd(lanes::violated4<P>(q, dist));
+            const int knownBits = _mm256_movemask_pd(known);
+            count = st.note(count, b, violated & knownBits);
+            unknown += __builtin_popcount(violated & ~knownBits);
         }
-        for (int64_t c = 0; c < count; ++c)
-            applyRow<D>(X, G, d, st, st.contributing[c]);
-        reportUnknown(print, kUnknownLower, unknown * d);
+        for (int64_t k = 0; k < count; ++k)
+            applyRow<D>(X, G, st, st.contributing[k]);
+        reportUnknown(sink, Rule<P>::unknownText, unknown * X.d);
     }
-    lowerRows(X, d, Lb, mL, r, mL, w, G, print);
-}
-
-template <int D>
-DISTGEOM_AVX2 void upperRowsLanes(const double* X, int64_t d, const double* Ub, int64_t mU,
-                                  const Weights& w, double* G, PrintSink print)
-{
-    const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d codeAtLeast0 = _mm256_set1_pd(w.W3);
-    const __m256d codeMinus1 = _mm256_set1_pd(w.t1 * w.W3), codeMinus2 = _mm256_set1_pd(w.t2 * w.W3);
-    RowStage st;
-    int64_t r = 0;
-    for (int64_t rows; (rows = blockRows(r, mU)) > 0; r += rows) {
-        lanes::offsets(Ub + r, rows, d, st.oi);
-        lanes::offsets(Ub + mU + r, rows, d, st.oj);
-        int64_t count = 0, unknown = 0;
-        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            __m256d e[4];
-            const __m256d dist = groupDistance<D>(X, d, st, b, e);
-            const __m256d bound = lanes::load4(Ub + 2 * mU + r + b);
-            const __m256d tc = lanes::load4(Ub + 3 * mU + r + b);
-            const __m256d F = _mm256_sub_pd(one, _mm256_div_pd(bound, dist));
-            const __m256d isPlain = lanes::codeNonNegative(tc);
-            const __m256d isMinus1 = lanes::codeIs(tc, -1), isMinus2 = lanes::codeIs(tc, -2);
-            const __m256d weight = _mm256_blendv_pd(
-                _mm256_blendv_pd(codeMinus2, codeMinus1, isMinus1), codeAtLeast0, isPlain);
-            stageGroup<D>(st, b, e, weight, F);
-            const int violated = _mm256_movemask_pd(_mm256_cmp_pd(bound, dist, _CMP_LT_OQ));
-            const int known =
-                _mm256_movemask_pd(_mm256_or_pd(_mm256_or_pd(isPlain, isMinus1), isMinus2));
-            count = st.note(count, b, violated & known);
-            unknown += __builtin_popcount(violated & ~known);
-        }
-        for (int64_t c = 0; c < count; ++c)
-            applyRow<D>(X, G, d, st, st.contributing[c]);
-        reportUnknown(print, kUnknownUpper, unknown * d);
-    }
-    upperRows(X, d, Ub, mU, r, mU, w, G, print);
+    passRows<P>(X, T, c, r, r1, G, sink);
 }
 
 // The regularisation pass: every element of G independent of the others.
-DISTGEOM_AVX2 void regularisationLanes(const double* X, int64_t d, int64_t n, const Weights& w,
-                                       double* G)
+TBX_AVX2 void regularisationLanes(const Points& X, double W4, double* G)
 {
-    const int64_t size = d * n;
-    const __m256d W4 = _mm256_set1_pd(w.W4);
+    const int64_t size = X.d * X.n;
+    const __m256d w = _mm256_set1_pd(W4);
     int64_t e = 0;
-    for (; e + lanes::kWidth <= size; e += lanes::kWidth)
+    for (; e + lanes::kLanes <= size; e += lanes::kLanes)
         _mm256_storeu_pd(G + e, _mm256_add_pd(_mm256_loadu_pd(G + e),
-                                              _mm256_mul_pd(W4, _mm256_loadu_pd(X + e))));
+                                              _mm256_mul_pd(w, _mm256_loadu_pd(X.X + e))));
     for (; e < size; ++e)
-        G[e] = G[e] + w.W4 * X[e];
+        G[e] = G[e] + W4 * X.X[e];
 }
 
 template <int D>
-DISTGEOM_AVX2 void allRowsLanes(const double* X, int64_t d, int64_t n, const double* D_,
-                                int64_t mD, const double* Lb, int64_t mL, const double* Ub,
-                                int64_t mU, const Weights& w, double* G, PrintSink print)
+TBX_AVX2 void allLanes(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink)
 {
-    distanceRowsLanes<D>(X, d, D_, mD, w, G);
-    lowerRowsLanes<D>(X, d, Lb, mL, w, G, print);
-    upperRowsLanes<D>(X, d, Ub, mU, w, G, print);
-    regularisationLanes(X, d, n, w, G);
+    passLanes<Pass::distance, D>(p.X, p.D, c.distance, 0, p.D.m, G, sink);
+    passLanes<Pass::lower, D>(p.X, p.Lb, c.lower, 0, p.Lb.m, G, sink);
+    passLanes<Pass::upper, D>(p.X, p.Ub, c.upper, 0, p.Ub.m, G, sink);
+    regularisationLanes(p.X, c.W4, G);
 }
 
-#endif  // DISTGEOM_LANES
+#endif  // TBX_SIMD
 
 }  // namespace
 
-namespace plain {
-
-void penslopeKernel(const double* X, int64_t d, int64_t n,
-                    const double* D, int64_t mD,
-                    const double* Lb, int64_t mL,
-                    const double* Ub, int64_t mU,
-                    double w1, double w2, double w3, double w4,
-                    double t1, double t2, double t3, double t4,
-                    double* G, PrintSink print)
+void penslopeKernel(const Penalty& p, double* G, const PrintSink& sink, const tbx::Exec& ex)
 {
-    const Weights w{2.0 * w1, 2.0 * w2, 2.0 * w3, 2.0 * w4, t1, t2, t3, t4};
-    distanceRows(X, d, D, mD, 0, mD, w, G);
-    lowerRows(X, d, Lb, mL, 0, mL, w, G, print);
-    upperRows(X, d, Ub, mU, 0, mU, w, G, print);
-    regularisation(X, d, n, w, G);
-}
-
-}  // namespace plain
-
-void penslopeKernel(const double* X, int64_t d, int64_t n,
-                    const double* D, int64_t mD,
-                    const double* Lb, int64_t mL,
-                    const double* Ub, int64_t mU,
-                    double w1, double w2, double w3, double w4,
-                    double t1, double t2, double t3, double t4,
-                    double* G, PrintSink print)
-{
-#if DISTGEOM_LANES
-    // With d = 0 no coordinate is read and the gateways check no offset.
-    if (d > 0 && lanes::available()) {
-        const Weights w{2.0 * w1, 2.0 * w2, 2.0 * w3, 2.0 * w4, t1, t2, t3, t4};
-        switch (d) {
-        case 1: allRowsLanes<1>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
-        case 2: allRowsLanes<2>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
-        case 3: allRowsLanes<3>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
-        case 4: allRowsLanes<4>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
-        default: allRowsLanes<0>(X, d, n, D, mD, Lb, mL, Ub, mU, w, G, print); break;
-        }
+    // Without coordinates there is nothing to update and nothing to print:
+    // every update and every diagnostic comes once per coordinate.
+    if (p.X.d == 0)
         return;
+    const PassWeights c(p.w);
+#if TBX_SIMD
+    if (ex.path == tbx::Path::avx2) {
+        switch (p.X.d) {
+        case 1: allLanes<1>(p, c, G, sink); return;
+        case 2: allLanes<2>(p, c, G, sink); return;
+        case 3: allLanes<3>(p, c, G, sink); return;
+        case 4: allLanes<4>(p, c, G, sink); return;
+        default: allLanes<0>(p, c, G, sink); return;
+        }
     }
 #endif
-    plain::penslopeKernel(X, d, n, D, mD, Lb, mL, Ub, mU, w1, w2, w3, w4, t1, t2, t3, t4, G,
-                          print);
+    (void)ex;
+    passRows<Pass::distance>(p.X, p.D, c.distance, 0, p.D.m, G, sink);
+    passRows<Pass::lower>(p.X, p.Lb, c.lower, 0, p.Lb.m, G, sink);
+    passRows<Pass::upper>(p.X, p.Ub, c.upper, 0, p.Ub.m, G, sink);
+    regularisation(p.X, c.W4, G);
 }
 
 }  // namespace distgeom

@@ -1,76 +1,55 @@
+// penval: one running sum, one term at a time, in row order.
 #include "kernels.h"
-#include "pairdist.h"
+#include "passes.h"
 
 namespace distgeom {
 namespace {
 
-struct Weights {
-    double w1, w2, w3, w4, t1, t2, t3, t4;
+// The weights each pass chooses between (passes.h): the term weight times
+// the type weight, formed first.
+struct PassWeights {
+    double distance[3], lower[3], upper[3];
+    explicit PassWeights(const Weights& w)
+        : distance{w.w1, 0, 0},
+          lower{w.w2 * w.t4, w.w2 * w.t3, 0},
+          upper{w.w3, w.w3 * w.t1, w.w3 * w.t2}
+    {
+    }
 };
 
 // ---- The plain loops ------------------------------------------------------
-// Each pass takes rows r0 .. r1-1 and returns the running sum with their
-// terms added, one term at a time in row order.
-
-// Distance rows: every row adds (w1*g)*g, whichever side of the target.
-double distanceRows(const double* X, int64_t d, const double* D, int64_t mD, int64_t r0,
-                    int64_t r1, const Weights& w, double acc)
+// Rows r0 .. r1-1 of one pass: each contributing row adds ((s*g)*g), g its
+// target or bound minus its pair distance, to the running sum.
+template <Pass P>
+double passRows(const Points& X, const Table& T, const double* c, int64_t r0, int64_t r1,
+                double acc)
 {
     for (int64_t r = r0; r < r1; ++r) {
-        const double g = D[r + 2 * mD] - rowDistance(X, d, D, mD, r);
-        acc = acc + (w.w1 * g) * g;
-    }
-    return acc;
-}
-
-// Lower bounds: only a shortfall (g > 0) counts; code 1 weighs with t4,
-// code -2 with t3, any other code adds nothing.
-double lowerRows(const double* X, int64_t d, const double* Lb, int64_t mL, int64_t r0,
-                 int64_t r1, const Weights& w, double acc)
-{
-    for (int64_t r = r0; r < r1; ++r) {
-        const double g = Lb[r + 2 * mL] - rowDistance(X, d, Lb, mL, r);
-        const int32_t tc = tbx::truncToInt32(Lb[r + 3 * mL]);
-        if (g > 0.0) {
-            if (tc == 1)
-                acc = acc + ((w.w2 * w.t4) * g) * g;
-            else if (tc == -2)
-                acc = acc + ((w.w2 * w.t3) * g) * g;
-        }
-    }
-    return acc;
-}
-
-// Upper bounds: only an excess (g < 0) counts; codes 0 and up weigh with
-// w3 alone, -1 with t1, -2 with t2, lower codes add nothing.
-double upperRows(const double* X, int64_t d, const double* Ub, int64_t mU, int64_t r0,
-                 int64_t r1, const Weights& w, double acc)
-{
-    for (int64_t r = r0; r < r1; ++r) {
-        const double g = Ub[r + 2 * mU] - rowDistance(X, d, Ub, mU, r);
-        const int32_t tc = tbx::truncToInt32(Ub[r + 3 * mU]);
-        if (g < 0.0) {
-            if (tc >= 0)
-                acc = acc + (w.w3 * g) * g;
-            else if (tc == -1)
-                acc = acc + ((w.w3 * w.t1) * g) * g;
-            else if (tc == -2)
-                acc = acc + ((w.w3 * w.t2) * g) * g;
-        }
+        const double q = T.T[r + 2 * T.m];
+        const double dist = rowDistance(X, T, r);
+        const double g = q - dist;
+        const int32_t tc = typeCode<P>(T, r);
+        double s;
+        if (Rule<P>::violated(q, dist) && Rule<P>::weight(tc, c, s))
+            acc = acc + (s * g) * g;
     }
     return acc;
 }
 
 // Regularisation: w4 times each column's sum of squares, column by column.
-double regularisation(const double* X, int64_t d, int64_t n, const Weights& w, double acc)
+// Without coordinates every column adds the same w4*0, and adding it again
+// changes nothing (a zero leaves the sum alone, a NaN keeps it NaN): one
+// column then stands for all of them.
+double regularisation(const Points& X, double w4, double acc)
 {
+    const int64_t n = X.d == 0 && X.n > 1 ? 1 : X.n;
     for (int64_t k = 0; k < n; ++k) {
         double s = 0.0;
-        for (int64_t e = 0; e < d; ++e) {
-            const double x = X[k * d + e];
+        for (int64_t e = 0; e < X.d; ++e) {
+            const double x = X.X[k * X.d + e];
             s = s + x * x;
         }
-        acc = acc + w.w4 * s;
+        acc = acc + w4 * s;
     }
     return acc;
 }
@@ -83,15 +62,7 @@ double regularisation(const double* X, int64_t d, int64_t n, const Weights& w, d
 // order, a block behind, so that its additions, which have to wait for one
 // another, overlap with the independent work on the next block. Rows left
 // after the last group of four take the plain loop.
-#if DISTGEOM_LANES
-
-// Rows in the block starting at r of a table with m rows: a multiple of
-// four, at most kBlock; 0 once fewer than four rows are left.
-inline int64_t blockRows(int64_t r, int64_t m)
-{
-    const int64_t left = (m - r) & ~(lanes::kWidth - 1);
-    return left < lanes::kBlock ? left : lanes::kBlock;
-}
+#if TBX_SIMD
 
 // Terms staged per block, and the running sum that takes them in order.
 struct TermStage {
@@ -140,165 +111,76 @@ inline double addFour(double acc, const double* t)
     return acc;
 }
 
-template <int D>
-DISTGEOM_AVX2 double distanceRowsLanes(const double* X, int64_t d, const double* D_,
-                                       int64_t mD, const Weights& w, double acc)
+template <Pass P, int D>
+TBX_AVX2 double passLanes(const Points& X, const Table& T, const double* c, int64_t r0,
+                          int64_t r1, double acc)
 {
-    const __m256d w1 = _mm256_set1_pd(w.w1);
+    const __m256d cw[3] = {_mm256_set1_pd(c[0]), _mm256_set1_pd(c[1]), _mm256_set1_pd(c[2])};
+    const __m256d nothing = _mm256_set1_pd(-0.0);
     TermStage st;
-    int64_t r = 0;
-    for (int64_t rows; (rows = blockRows(r, mD)) > 0; r += rows) {
-        lanes::offsets(D_ + r, rows, d, st.oi);
-        lanes::offsets(D_ + mD + r, rows, d, st.oj);
+    int64_t r = r0;
+    for (int64_t rows; (rows = lanes::blockRows(r, r1)) > 0; r += rows) {
+        lanes::rowOffsets(X, T, r, rows, st.oi, st.oj);
         double* term = st.forming();
         const double* prev = st.previous();
-        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
-            const __m256d g = _mm256_sub_pd(lanes::load4(D_ + 2 * mD + r + b), dist);
-            _mm256_store_pd(term + b, _mm256_mul_pd(_mm256_mul_pd(w1, g), g));
-            acc = addFour(acc, prev + b);
-        }
-        acc = st.endBlock(rows, acc);
-    }
-    acc = st.flush(acc);
-    return distanceRows(X, d, D_, mD, r, mD, w, acc);
-}
-
-template <int D>
-DISTGEOM_AVX2 double lowerRowsLanes(const double* X, int64_t d, const double* Lb, int64_t mL,
-                                    const Weights& w, double acc)
-{
-    const __m256d code1 = _mm256_set1_pd(w.w2 * w.t4), codeMinus2 = _mm256_set1_pd(w.w2 * w.t3);
-    const __m256d nothing = _mm256_set1_pd(-0.0), zero = _mm256_setzero_pd();
-    TermStage st;
-    int64_t r = 0;
-    for (int64_t rows; (rows = blockRows(r, mL)) > 0; r += rows) {
-        lanes::offsets(Lb + r, rows, d, st.oi);
-        lanes::offsets(Lb + mL + r, rows, d, st.oj);
-        double* term = st.forming();
-        const double* prev = st.previous();
-        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
-            const __m256d g = _mm256_sub_pd(lanes::load4(Lb + 2 * mL + r + b), dist);
-            const __m256d tc = lanes::load4(Lb + 3 * mL + r + b);
-            const __m256d is1 = lanes::codeIs(tc, 1), isMinus2 = lanes::codeIs(tc, -2);
-            const __m256d weight = _mm256_blendv_pd(codeMinus2, code1, is1);
-            const __m256d t = _mm256_mul_pd(_mm256_mul_pd(weight, g), g);
-            const __m256d adds = _mm256_and_pd(_mm256_cmp_pd(g, zero, _CMP_GT_OQ),
-                                               _mm256_or_pd(is1, isMinus2));
+        for (int64_t b = 0; b < rows; b += lanes::kLanes) {
+            __m256d e[4];
+            const __m256d dist = lanes::distance4<D>(X.X, X.d, st.oi + b, st.oj + b, e);
+            const __m256d q = lanes::load4(T.T + 2 * T.m + r + b);
+            const __m256d g = _mm256_sub_pd(q, dist);
+            __m256d known;
+            const __m256d s = lanes::weight4<P>(lanes::codes4<P>(T, r + b), cw, known);
+            const __m256d adds = _mm256_and_pd(lanes::violated4<P>(q, dist), known);
+            const __m256d t = _mm256_mul_pd(_mm256_mul_pd(s, g), g);
             _mm256_store_pd(term + b, _mm256_blendv_pd(nothing, t, adds));
             acc = addFour(acc, prev + b);
         }
         acc = st.endBlock(rows, acc);
     }
     acc = st.flush(acc);
-    return lowerRows(X, d, Lb, mL, r, mL, w, acc);
-}
-
-template <int D>
-DISTGEOM_AVX2 double upperRowsLanes(const double* X, int64_t d, const double* Ub, int64_t mU,
-                                    const Weights& w, double acc)
-{
-    const __m256d codeAtLeast0 = _mm256_set1_pd(w.w3);
-    const __m256d codeMinus1 = _mm256_set1_pd(w.w3 * w.t1), codeMinus2 = _mm256_set1_pd(w.w3 * w.t2);
-    const __m256d nothing = _mm256_set1_pd(-0.0), zero = _mm256_setzero_pd();
-    TermStage st;
-    int64_t r = 0;
-    for (int64_t rows; (rows = blockRows(r, mU)) > 0; r += rows) {
-        lanes::offsets(Ub + r, rows, d, st.oi);
-        lanes::offsets(Ub + mU + r, rows, d, st.oj);
-        double* term = st.forming();
-        const double* prev = st.previous();
-        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            const __m256d dist = lanes::distance4<D>(X, d, st.oi + b, st.oj + b);
-            const __m256d g = _mm256_sub_pd(lanes::load4(Ub + 2 * mU + r + b), dist);
-            const __m256d tc = lanes::load4(Ub + 3 * mU + r + b);
-            const __m256d isPlain = lanes::codeNonNegative(tc);
-            const __m256d isMinus1 = lanes::codeIs(tc, -1), isMinus2 = lanes::codeIs(tc, -2);
-            // (w3*g)*g for codes 0 and up; ((w3*t1)*g)*g and ((w3*t2)*g)*g for -1, -2.
-            const __m256d weight = _mm256_blendv_pd(
-                _mm256_blendv_pd(codeMinus2, codeMinus1, isMinus1), codeAtLeast0, isPlain);
-            const __m256d t = _mm256_mul_pd(_mm256_mul_pd(weight, g), g);
-            const __m256d known = _mm256_or_pd(_mm256_or_pd(isPlain, isMinus1), isMinus2);
-            const __m256d adds = _mm256_and_pd(_mm256_cmp_pd(g, zero, _CMP_LT_OQ), known);
-            _mm256_store_pd(term + b, _mm256_blendv_pd(nothing, t, adds));
-            acc = addFour(acc, prev + b);
-        }
-        acc = st.endBlock(rows, acc);
-    }
-    acc = st.flush(acc);
-    return upperRows(X, d, Ub, mU, r, mU, w, acc);
+    return passRows<P>(X, T, c, r, r1, acc);
 }
 
 // The three table passes for points of D coordinates (0: any d).
 template <int D>
-DISTGEOM_AVX2 double tableRowsLanes(const double* X, int64_t d, const double* D_, int64_t mD,
-                                    const double* Lb, int64_t mL, const double* Ub, int64_t mU,
-                                    const Weights& w, double acc)
+TBX_AVX2 double tablesLanes(const Penalty& p, const PassWeights& c, double acc)
 {
-    acc = distanceRowsLanes<D>(X, d, D_, mD, w, acc);
-    acc = lowerRowsLanes<D>(X, d, Lb, mL, w, acc);
-    return upperRowsLanes<D>(X, d, Ub, mU, w, acc);
+    acc = passLanes<Pass::distance, D>(p.X, p.D, c.distance, 0, p.D.m, acc);
+    acc = passLanes<Pass::lower, D>(p.X, p.Lb, c.lower, 0, p.Lb.m, acc);
+    return passLanes<Pass::upper, D>(p.X, p.Ub, c.upper, 0, p.Ub.m, acc);
 }
 
-#endif  // DISTGEOM_LANES
+#endif  // TBX_SIMD
+
+double tablesPlain(const Penalty& p, const PassWeights& c, double acc)
+{
+    acc = passRows<Pass::distance>(p.X, p.D, c.distance, 0, p.D.m, acc);
+    acc = passRows<Pass::lower>(p.X, p.Lb, c.lower, 0, p.Lb.m, acc);
+    return passRows<Pass::upper>(p.X, p.Ub, c.upper, 0, p.Ub.m, acc);
+}
 
 }  // namespace
 
-namespace plain {
-
-void penvalKernel(const double* X, int64_t d, int64_t n,
-                  const double* D, int64_t mD,
-                  const double* Lb, int64_t mL,
-                  const double* Ub, int64_t mU,
-                  double w1, double w2, double w3, double w4,
-                  double t1, double t2, double t3, double t4,
-                  double* acc)
+void penvalKernel(const Penalty& p, double* acc, const tbx::Exec& ex)
 {
-    const Weights w{w1, w2, w3, w4, t1, t2, t3, t4};
+    const PassWeights c(p.w);
     double sum = *acc;
-    sum = distanceRows(X, d, D, mD, 0, mD, w, sum);
-    sum = lowerRows(X, d, Lb, mL, 0, mL, w, sum);
-    sum = upperRows(X, d, Ub, mU, 0, mU, w, sum);
-    *acc = regularisation(X, d, n, w, sum);
-}
-
-}  // namespace plain
-
-void penvalKernel(const double* X, int64_t d, int64_t n,
-                  const double* D, int64_t mD,
-                  const double* Lb, int64_t mL,
-                  const double* Ub, int64_t mU,
-                  double w1, double w2, double w3, double w4,
-                  double t1, double t2, double t3, double t4,
-                  double* acc)
-{
-#if DISTGEOM_LANES
-    // With d = 0 no coordinate is read and the gateways check no offset.
-    if (d > 0 && lanes::available()) {
-        const Weights w{w1, w2, w3, w4, t1, t2, t3, t4};
-        double sum = *acc;
-        switch (d) {
-        case 1: sum = tableRowsLanes<1>(X, d, D, mD, Lb, mL, Ub, mU, w, sum); break;
-        case 2: sum = tableRowsLanes<2>(X, d, D, mD, Lb, mL, Ub, mU, w, sum); break;
-        case 3: sum = tableRowsLanes<3>(X, d, D, mD, Lb, mL, Ub, mU, w, sum); break;
-        case 4: sum = tableRowsLanes<4>(X, d, D, mD, Lb, mL, Ub, mU, w, sum); break;
-        default: sum = tableRowsLanes<0>(X, d, D, mD, Lb, mL, Ub, mU, w, sum); break;
+#if TBX_SIMD
+    // With d = 0 no coordinate is read, and no point number was checked.
+    if (ex.path == tbx::Path::avx2 && p.X.d > 0) {
+        switch (p.X.d) {
+        case 1: sum = tablesLanes<1>(p, c, sum); break;
+        case 2: sum = tablesLanes<2>(p, c, sum); break;
+        case 3: sum = tablesLanes<3>(p, c, sum); break;
+        case 4: sum = tablesLanes<4>(p, c, sum); break;
+        default: sum = tablesLanes<0>(p, c, sum); break;
         }
-        *acc = regularisation(X, d, n, w, sum);
+        *acc = regularisation(p.X, p.w.w4, sum);
         return;
     }
 #endif
-    plain::penvalKernel(X, d, n, D, mD, Lb, mL, Ub, mU, w1, w2, w3, w4, t1, t2, t3, t4, acc);
-}
-
-const char* kernelPath()
-{
-#if DISTGEOM_LANES
-    if (lanes::available())
-        return "avx2";
-#endif
-    return "plain";
+    (void)ex;
+    *acc = regularisation(p.X, p.w.w4, tablesPlain(p, c, sum));
 }
 
 }  // namespace distgeom

@@ -1,5 +1,5 @@
-#include "kernels.h"
-#include "pairdist.h"
+// linkdev, ceilgap, floorgap: one entry per violated row.
+#include "geometry.h"
 
 namespace distgeom {
 namespace {
@@ -12,11 +12,10 @@ enum class Report { linkdev, ceilgap, floorgap };
 // ---- The plain loop -------------------------------------------------------
 // Rows r0 .. r1-1.
 template <Report R>
-void reportRows(const double* X, int64_t d, const double* T, int64_t m, int64_t r0, int64_t r1,
-                double* out)
+void reportRows(const Points& X, const Table& T, int64_t r0, int64_t r1, double* out)
 {
     for (int64_t r = r0; r < r1; ++r) {
-        const double g = T[r + 2 * m] - rowDistance(X, d, T, m, r);
+        const double g = T.T[r + 2 * T.m] - rowDistance(X, T, r);
         if constexpr (R == Report::linkdev) {
             // The size of the deviation, beyond the tolerance.
             const double a = g < 0.0 ? -g : g;
@@ -39,27 +38,21 @@ void reportRows(const double* X, int64_t d, const double* T, int64_t m, int64_t 
 // the test and the value, written into the lanes of violated rows only (a
 // masked store leaves the other entries untouched). Rows left after the last
 // group of four take the plain loop.
-#if DISTGEOM_LANES
+#if TBX_SIMD
 
 template <Report R, int D>
-DISTGEOM_AVX2 void reportRowsLanes(const double* X, int64_t d, const double* T, int64_t m,
-                                   double* out)
+TBX_AVX2 void reportLanes(const Points& X, const Table& T, int64_t r0, int64_t r1, double* out)
 {
     const __m256d zero = _mm256_setzero_pd(), sign = _mm256_set1_pd(-0.0);
     const __m256d tolerance = _mm256_set1_pd(kLinkTolerance);
     alignas(32) int64_t oi[lanes::kBlock], oj[lanes::kBlock];
-    int64_t r = 0;
-    for (;;) {
-        int64_t rows = (m - r) & ~(lanes::kWidth - 1);
-        if (rows == 0)
-            break;
-        if (rows > lanes::kBlock)
-            rows = lanes::kBlock;
-        lanes::offsets(T + r, rows, d, oi);
-        lanes::offsets(T + m + r, rows, d, oj);
-        for (int64_t b = 0; b < rows; b += lanes::kWidth) {
-            const __m256d dist = lanes::distance4<D>(X, d, oi + b, oj + b);
-            const __m256d g = _mm256_sub_pd(lanes::load4(T + 2 * m + r + b), dist);
+    int64_t r = r0;
+    for (int64_t rows; (rows = lanes::blockRows(r, r1)) > 0; r += rows) {
+        lanes::rowOffsets(X, T, r, rows, oi, oj);
+        for (int64_t b = 0; b < rows; b += lanes::kLanes) {
+            __m256d e[4];
+            const __m256d dist = lanes::distance4<D>(X.X, X.d, oi + b, oj + b, e);
+            const __m256d g = _mm256_sub_pd(lanes::load4(T.T + 2 * T.m + r + b), dist);
             const __m256d minusG = _mm256_xor_pd(g, sign);  // -g, exactly
             __m256d value, violated;
             if constexpr (R == Report::linkdev) {
@@ -75,65 +68,48 @@ DISTGEOM_AVX2 void reportRowsLanes(const double* X, int64_t d, const double* T, 
             const __m256d old = _mm256_loadu_pd(out + r + b);
             _mm256_storeu_pd(out + r + b, _mm256_blendv_pd(old, value, violated));
         }
-        r += rows;
     }
-    reportRows<R>(X, d, T, m, r, m, out);
+    reportRows<R>(X, T, r, r1, out);
 }
 
-#endif  // DISTGEOM_LANES
+#endif  // TBX_SIMD
 
+// Rows r0 .. r1-1 on the path of `ex`.
 template <Report R>
-void report(const double* X, int64_t d, const double* T, int64_t m, double* out)
+void reportRange(const Points& X, const Table& T, int64_t r0, int64_t r1, double* out,
+                 const tbx::Exec& ex)
 {
-#if DISTGEOM_LANES
-    // With d = 0 no coordinate is read and the gateways check no offset.
-    if (d > 0 && lanes::available()) {
-        switch (d) {
-        case 1: reportRowsLanes<R, 1>(X, d, T, m, out); return;
-        case 2: reportRowsLanes<R, 2>(X, d, T, m, out); return;
-        case 3: reportRowsLanes<R, 3>(X, d, T, m, out); return;
-        case 4: reportRowsLanes<R, 4>(X, d, T, m, out); return;
-        default: reportRowsLanes<R, 0>(X, d, T, m, out); return;
+#if TBX_SIMD
+    // With d = 0 no coordinate is read, and no point number was checked.
+    if (ex.path == tbx::Path::avx2 && X.d > 0) {
+        switch (X.d) {
+        case 1: reportLanes<R, 1>(X, T, r0, r1, out); return;
+        case 2: reportLanes<R, 2>(X, T, r0, r1, out); return;
+        case 3: reportLanes<R, 3>(X, T, r0, r1, out); return;
+        case 4: reportLanes<R, 4>(X, T, r0, r1, out); return;
+        default: reportLanes<R, 0>(X, T, r0, r1, out); return;
         }
     }
 #endif
-    reportRows<R>(X, d, T, m, 0, m, out);
+    (void)ex;
+    reportRows<R>(X, T, r0, r1, out);
 }
 
 }  // namespace
 
-void linkdevKernel(const double* X, int64_t d, const double* T, int64_t m, double* out)
+void linkdevKernel(const Points& X, const Table& T, double* out, const tbx::Exec& ex)
 {
-    report<Report::linkdev>(X, d, T, m, out);
+    reportRange<Report::linkdev>(X, T, 0, T.m, out, ex);
 }
 
-void ceilgapKernel(const double* X, int64_t d, const double* T, int64_t m, double* out)
+void ceilgapKernel(const Points& X, const Table& T, double* out, const tbx::Exec& ex)
 {
-    report<Report::ceilgap>(X, d, T, m, out);
+    reportRange<Report::ceilgap>(X, T, 0, T.m, out, ex);
 }
 
-void floorgapKernel(const double* X, int64_t d, const double* T, int64_t m, double* out)
+void floorgapKernel(const Points& X, const Table& T, double* out, const tbx::Exec& ex)
 {
-    report<Report::floorgap>(X, d, T, m, out);
+    reportRange<Report::floorgap>(X, T, 0, T.m, out, ex);
 }
-
-namespace plain {
-
-void linkdevKernel(const double* X, int64_t d, const double* T, int64_t m, double* out)
-{
-    reportRows<Report::linkdev>(X, d, T, m, 0, m, out);
-}
-
-void ceilgapKernel(const double* X, int64_t d, const double* T, int64_t m, double* out)
-{
-    reportRows<Report::ceilgap>(X, d, T, m, 0, m, out);
-}
-
-void floorgapKernel(const double* X, int64_t d, const double* T, int64_t m, double* out)
-{
-    reportRows<Report::floorgap>(X, d, T, m, 0, m, out);
-}
-
-}  // namespace plain
 
 }  // namespace distgeom

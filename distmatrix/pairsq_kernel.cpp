@@ -1,38 +1,31 @@
+// pairsq: the upper triangle summed, the lower one copied from it.
 #include <cstring>
 
 #include "kernels.h"
-#include "cpu.h"
-
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-#define DISTMATRIX_LANES 1
-#include <immintrin.h>
-// AVX2 alone, no FMA: a fused multiply-add would round once where the plain
-// loop rounds the square and the sum separately.
-#define DISTMATRIX_AVX2 __attribute__((target("avx2")))
-#else
-#define DISTMATRIX_LANES 0
-#endif
+#include "simd.h"
 
 namespace distmatrix {
 namespace {
 
 // ---- The plain loop -------------------------------------------------------
-// Rows i0 .. i1-1 of the upper triangle, each element summed in place from
-// the 0.0 it holds, then copied to its mirror. The whole matrix is rows 0 .. n-1.
+// Rows i0 .. i1-1 of the upper triangle, each element summed from 0.0 in
+// coordinate order, then copied to its mirror. The whole matrix is rows
+// 0 .. n-1. (The sum runs in a register, not in Q: Q need not hold zeros on
+// entry, and the additions are the same ones from the same 0.0.)
 void plainRows(const double* X, int64_t d, int64_t n, double* Q, int64_t i0, int64_t i1)
 {
     for (int64_t i = i0; i < i1; ++i) {
         const double* xi = X + i * d;
         for (int64_t j = i; j < n; ++j) {
             const double* xj = X + j * d;
-            // The running sum is the output element itself, starting from the
-            // host's zero fill; the diagonal (j == i) is summed like the rest.
-            double* q = Q + i + j * n;
+            // The diagonal (j == i) is summed like the rest.
+            double q = 0.0;
             for (int64_t k = 0; k < d; ++k) {
                 const double e = xi[k] - xj[k];
-                *q = *q + e * e;
+                q = q + e * e;
             }
-            Q[j + i * n] = *q;
+            Q[i + j * n] = q;
+            Q[j + i * n] = q;
         }
     }
 }
@@ -42,8 +35,7 @@ void plainRows(const double* X, int64_t d, int64_t n, double* Q, int64_t i0, int
 // For four columns j .. j+3 at a time a tile of 8-by-4 sums is formed in
 // registers: lane l of the vector for column j sums (X(k, i0+l) - X(k, j))^2
 // over k = 0 .. d-1 in coordinate order from 0.0, exactly the plain loop's
-// operations on that element (Q holds 0.0 on entry, so the sum starts from a
-// zero register instead of a load of Q). The tile goes to the upper triangle
+// operations on that element, from a zero register. The tile goes to the upper triangle
 // (column j, rows i0 .. i0+7: one cache line when aligned) and, transposed in
 // registers, to the lower triangle (column i0+l, rows j .. j+3): the mirror is
 // a copy of the same register. Tiles go in pairs, so that each lower column
@@ -57,7 +49,7 @@ void plainRows(const double* X, int64_t d, int64_t n, double* Q, int64_t i0, int
 // aligned: then n is a multiple of 4 and the groups start where column 0
 // starts a cache line. Rows left before the first group and after the last
 // take the plain loop.
-#if DISTMATRIX_LANES
+#if TBX_SIMD
 
 // Points of at most this many coordinates are staged coordinate-major for
 // the group (kStage * 8 doubles on the stack); larger ones are gathered from
@@ -72,7 +64,7 @@ struct Group {
     const double* rows[8];      // the eight points i0 .. i0+7
     alignas(32) double xs[kStage * 8];  // xs[k*8 + l] = coordinate k of point i0+l
 
-    DISTMATRIX_AVX2 void stage()
+    TBX_AVX2 void stage()
     {
         if constexpr (D != -1) {
             const int64_t dd = D > 0 ? D : d;
@@ -83,26 +75,19 @@ struct Group {
     }
 
     // Coordinate k of the eight points, lanes 0-3 and 4-7.
-    DISTMATRIX_AVX2 inline void point(int64_t k, __m256d& lo, __m256d& hi) const
+    TBX_AVX2 inline void point(int64_t k, __m256d& lo, __m256d& hi) const
     {
         if constexpr (D == -1) {
-            lo = gather(rows, k);
-            hi = gather(rows + 4, k);
+            lo = tbx::simd::gather4(rows, k);
+            hi = tbx::simd::gather4(rows + 4, k);
         } else {
             lo = _mm256_load_pd(xs + k * 8);
             hi = _mm256_load_pd(xs + k * 8 + 4);
         }
     }
 
-    DISTMATRIX_AVX2 static inline __m256d gather(const double* const* p, int64_t k)
-    {
-        const __m128d a = _mm_loadh_pd(_mm_load_sd(p[0] + k), p[1] + k);
-        const __m128d b = _mm_loadh_pd(_mm_load_sd(p[2] + k), p[3] + k);
-        return _mm256_insertf128_pd(_mm256_castpd128_pd256(a), b, 1);
-    }
-
     // The tile of the four consecutive points j .. j+3.
-    DISTMATRIX_AVX2 inline void tile(const double* X, int64_t dd, int64_t j, __m256d* acc) const
+    TBX_AVX2 inline void tile(const double* X, int64_t dd, int64_t j, __m256d* acc) const
     {
         const double* cols[4] = {X + j * dd, X + (j + 1) * dd, X + (j + 2) * dd,
                                  X + (j + 3) * dd};
@@ -111,7 +96,7 @@ struct Group {
 
     // acc[2c] (rows i0 .. i0+3) and acc[2c+1] (rows i0+4 .. i0+7) for the
     // column whose point is cols[c], c = 0 .. 3.
-    DISTMATRIX_AVX2 inline void tile(const double* const* cols, __m256d* acc) const
+    TBX_AVX2 inline void tile(const double* const* cols, __m256d* acc) const
     {
         // The sums live in a local array, unrolled loops index it with
         // constants: it stays in registers at any optimisation level.
@@ -139,53 +124,30 @@ struct Group {
     }
 };
 
-// Rows 0-3 of a 4-by-4 block whose columns are a0 .. a3, and the other way.
-DISTMATRIX_AVX2 inline void transpose4(__m256d a0, __m256d a1, __m256d a2, __m256d a3,
-                                       __m256d* r)
-{
-    const __m256d t0 = _mm256_unpacklo_pd(a0, a1);
-    const __m256d t1 = _mm256_unpackhi_pd(a0, a1);
-    const __m256d t2 = _mm256_unpacklo_pd(a2, a3);
-    const __m256d t3 = _mm256_unpackhi_pd(a2, a3);
-    r[0] = _mm256_permute2f128_pd(t0, t2, 0x20);
-    r[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
-    r[2] = _mm256_permute2f128_pd(t0, t2, 0x31);
-    r[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
-}
-
-template <bool Streaming>
-DISTMATRIX_AVX2 inline void put(double* p, __m256d v)
-{
-    if constexpr (Streaming)
-        _mm256_stream_pd(p, v);
-    else
-        _mm256_storeu_pd(p, v);
-}
-
 // The 8-by-4 tile acc (rows i0 .. i0+7, columns j .. j+3) into the upper
 // triangle: one cache line of each column when the rows are aligned.
 template <bool Streaming>
-DISTMATRIX_AVX2 inline void upper(double* Q, int64_t n, int64_t i0, int64_t j, const __m256d* acc)
+TBX_AVX2 inline void upper(double* Q, int64_t n, int64_t i0, int64_t j, const __m256d* acc)
 {
 #pragma GCC unroll 4
     for (int c = 0; c < 4; ++c) {
         double* up = Q + i0 + (j + c) * n;
-        put<Streaming>(up, acc[2 * c]);
-        put<Streaming>(up + 4, acc[2 * c + 1]);
+        tbx::simd::store<Streaming>(up, acc[2 * c]);
+        tbx::simd::store<Streaming>(up + 4, acc[2 * c + 1]);
     }
 }
 
 // The same tile transposed: r[l] holds row i0+l, columns j .. j+3.
-DISTMATRIX_AVX2 inline void transpose8x4(const __m256d* acc, __m256d* r)
+TBX_AVX2 inline void transpose8x4(const __m256d* acc, __m256d* r)
 {
-    transpose4(acc[0], acc[2], acc[4], acc[6], r);
-    transpose4(acc[1], acc[3], acc[5], acc[7], r + 4);
+    tbx::simd::transpose4(acc[0], acc[2], acc[4], acc[6], r);
+    tbx::simd::transpose4(acc[1], acc[3], acc[5], acc[7], r + 4);
 }
 
 // Rows i0 .. i0+7 (i0 + 8 <= n), the columns from max(c0, i0) up to c1 - 1;
 // from i0 on when the rows' own diagonal block lies in the range.
 template <int D, bool Streaming>
-DISTMATRIX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, int64_t i0,
+TBX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, int64_t i0,
                               int64_t c0, int64_t c1)
 {
     Group<D> g;
@@ -236,8 +198,8 @@ DISTMATRIX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, 
 #pragma GCC unroll 8
         for (int l = 0; l < 8; ++l) {
             double* down = Q + j + (i0 + l) * n;
-            put<Streaming>(down, low[l]);
-            put<Streaming>(down + 4, high[l]);
+            tbx::simd::store<Streaming>(down, low[l]);
+            tbx::simd::store<Streaming>(down + 4, high[l]);
         }
     }
 
@@ -249,7 +211,7 @@ DISTMATRIX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, 
         transpose8x4(acc, low);
 #pragma GCC unroll 8
         for (int l = 0; l < 8; ++l)
-            put<Streaming>(Q + j + (i0 + l) * n, low[l]);
+            tbx::simd::store<Streaming>(Q + j + (i0 + l) * n, low[l]);
         j += 4;
     }
 
@@ -278,8 +240,8 @@ DISTMATRIX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, 
 constexpr int64_t kBlock = 64;
 
 template <int D, bool Streaming>
-DISTMATRIX_AVX2 void groups(const double* X, int64_t d, int64_t n, double* Q, int64_t first,
-                            int64_t end)
+TBX_AVX2 void groups(const double* X, int64_t d, int64_t n, double* Q, int64_t first,
+                     int64_t end)
 {
     for (int64_t c0 = first; c0 < n; c0 += kBlock) {
         const int64_t c1 = c0 + kBlock < n ? c0 + kBlock : n;
@@ -305,28 +267,15 @@ void allGroups(const double* X, int64_t d, int64_t n, double* Q, int64_t first, 
     }
 }
 
-#endif  // DISTMATRIX_LANES
+#endif  // TBX_SIMD
 
 }  // namespace
 
-namespace lanes {
+namespace detail {
 
-bool available()
+void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streaming)
 {
-#if DISTMATRIX_LANES
-    return tbx::hasAvx2();
-#else
-    return false;
-#endif
-}
-
-void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q, bool streaming)
-{
-#if DISTMATRIX_LANES
-    // With d = 0 every sum is empty: each element keeps the 0.0 it holds,
-    // which is also its mirror's value, and nothing needs writing.
-    if (d == 0)
-        return;
+#if TBX_SIMD
     if (n < 16) {
         plainRows(X, d, n, Q, 0, n);
         return;
@@ -354,26 +303,22 @@ void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q, bool streami
 #endif
 }
 
-}  // namespace lanes
+}  // namespace detail
 
-namespace plain {
-
-void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q)
+void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q, const tbx::Exec& ex)
 {
-    plainRows(X, d, n, Q, 0, n);
-}
-
-}  // namespace plain
-
-void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q)
-{
-    if (lanes::available())
-        lanes::pairsqKernel(X, d, n, Q, n * n * static_cast<int64_t>(sizeof(double)) >
-                                            lanes::kStreamingBytes);
+    // Without coordinates every sum is empty: Q is all zeros.
+    if (d == 0) {
+        if (n > 0)
+            std::memset(Q, 0, static_cast<size_t>(n * n) * sizeof(double));
+        return;
+    }
+    if (ex.path == tbx::Path::avx2)
+        detail::pairsqLanes(X, d, n, Q,
+                            n * n * static_cast<int64_t>(sizeof(double)) >
+                                tbx::simd::kStreamingBytes);
     else
         plainRows(X, d, n, Q, 0, n);
 }
-
-const char* kernelPath() { return lanes::available() ? "avx2" : "plain"; }
 
 }  // namespace distmatrix

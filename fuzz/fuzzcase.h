@@ -28,12 +28,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "plugin_names.h"
+
 namespace fuzzcase {
 
-// Every plug-in the fuzz target drives, in the order of the plug-in byte.
-constexpr std::array<const char*, 10> kPlugins = {
-    "penval",  "penslope", "linkdev",      "ceilgap", "floorgap",
-    "pairsq",  "obsprod",  "obsprod_blas", "nzfill",  "nzfill_blas"};
+// Every plug-in the fuzz target drives, in the order of the plug-in byte:
+// plugins.list, in its order (plugin_names.h is made from it).
+constexpr std::array<const char*, TOOLBOX_PLUGIN_COUNT> kPlugins = {TOOLBOX_PLUGIN_NAMES};
 
 enum class Kind : uint8_t {
     Double,         // real full double

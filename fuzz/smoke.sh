@@ -18,7 +18,9 @@ mkdir -p "$findings"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-plugins=(penval penslope linkdev ceilgap floorgap pairsq obsprod obsprod_blas nzfill nzfill_blas)
+# The plug-ins of plugins.list: its lines that are neither comments nor
+# categories.
+mapfile -t plugins < <(awk '!/^[ \t]*(#|$)/ && $1 != "category" { print $1 }' "$here/../plugins.list")
 printf '%-13s %10s %8s %8s\n' plug-in executions coverage features
 for p in "${plugins[@]}"; do
   mkdir -p "$work/$p"

@@ -1,20 +1,82 @@
-# Build rules shared by every plug-in.
+# The plug-in list and the build rules shared by every plug-in.
 #
-#   toolbox_plugin(NAME <name> SOURCES <gateway sources> LINK <kernel libraries>
-#                  [BLAS] [HELP <help .m file>])
+# plugins.list names the plug-ins (see there); reading it sets
+#   TOOLBOX_PLUGINS                      the names, in the list's order
+#   TOOLBOX_PLUGIN_<name>_CATEGORY       its category's key
+#   TOOLBOX_PLUGIN_<name>_KERNELS        its kernel sources, from the top of the tree
+#   TOOLBOX_PLUGIN_<name>_BLAS           TRUE when it calls the host's BLAS
+#   TOOLBOX_CATEGORIES                   the category keys, in order
+#   TOOLBOX_CATEGORY_<key>_TITLE         a category's title
 #
-# builds the plug-in <name> once per enabled host:
-#   Octave     ${TOOLBOX_DIR}/<name>.mex, against Octave's own mex.h
-#   test host  ${TESTHOST_PLUGIN_DIR}/<name>.so, against gateway/testhost/mex.h
-#   MATLAB     through CMake's matlab_add_mex (TOOLBOX_MATLAB=ON)
-# Each exports mexFunction alone. The help file is copied beside the Octave
-# plug-in, where `help <name>` finds it.
+#   toolbox_kernels(<folder>)
+#     the static library <folder>_kernels of the listed kernel sources in
+#     <folder>, linked into each plug-in that uses them and into the tests.
+#     The kernels of a plug-in that calls the BLAS are compiled into the
+#     plug-in itself instead, with the width of the BLAS integer its host
+#     takes (TOOLBOX_BLAS_INT64; MATLAB's is 64 bits);
+#   toolbox_plugin(<name>)
+#     the plug-in, once per enabled host form:
+#       Octave, native  ${TOOLBOX_DIR}/<name>.oct       (TOOLBOX_OCTAVE)
+#       Octave, MEX     ${TOOLBOX_MEX_DIR}/<name>.mex   (TOOLBOX_OCTAVE)
+#       test host       ${TESTHOST_PLUGIN_DIR}/<name>.so (TOOLBOX_TESTHOST)
+#       MATLAB          through matlab_add_mex           (TOOLBOX_MATLAB)
+#     each from gateway/plugins/<name>.cpp and the adaptor of its form, with
+#     its help file beside the Octave forms, where `help <name>` finds it.
 
-set(TOOLBOX_GATEWAY_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(TOOLBOX_DIR ${CMAKE_BINARY_DIR}/toolbox CACHE PATH "Where the Octave plug-ins and their help files go")
+set(TOOLBOX_ROOT ${CMAKE_CURRENT_LIST_DIR}/..)
+get_filename_component(TOOLBOX_ROOT ${TOOLBOX_ROOT} ABSOLUTE)
+set(TOOLBOX_GATEWAY_DIR ${TOOLBOX_ROOT}/gateway)
+set(TOOLBOX_PLUGIN_LIST ${TOOLBOX_ROOT}/plugins.list)
+set(TOOLBOX_DIR ${CMAKE_BINARY_DIR}/toolbox CACHE PATH "Where the native Octave plug-ins and their help files go")
+set(TOOLBOX_MEX_DIR ${CMAKE_BINARY_DIR}/toolbox-mex CACHE PATH "Where the MEX plug-ins for Octave and their help files go")
 set(TESTHOST_PLUGIN_DIR ${CMAKE_BINARY_DIR}/testhost-plugins)
-file(MAKE_DIRECTORY ${TOOLBOX_DIR} ${TESTHOST_PLUGIN_DIR})
+set(TOOLBOX_HELP_DIR ${CMAKE_BINARY_DIR}/help)
+file(MAKE_DIRECTORY ${TOOLBOX_DIR} ${TOOLBOX_MEX_DIR} ${TESTHOST_PLUGIN_DIR} ${TOOLBOX_HELP_DIR})
 
+# ---- The list --------------------------------------------------------------
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TOOLBOX_PLUGIN_LIST})
+file(STRINGS ${TOOLBOX_PLUGIN_LIST} _lines)
+set(TOOLBOX_PLUGINS)
+set(TOOLBOX_CATEGORIES)
+foreach(_line IN LISTS _lines)
+  string(REGEX REPLACE "#.*" "" _line "${_line}")
+  string(STRIP "${_line}" _line)
+  if(_line STREQUAL "")
+    continue()
+  endif()
+  if(_line MATCHES "^category[ \t]+([a-z]+)[ \t]+(.+)$")
+    list(APPEND TOOLBOX_CATEGORIES ${CMAKE_MATCH_1})
+    set(TOOLBOX_CATEGORY_${CMAKE_MATCH_1}_TITLE "${CMAKE_MATCH_2}")
+    continue()
+  endif()
+  separate_arguments(_fields UNIX_COMMAND "${_line}")
+  list(LENGTH _fields _n)
+  if(_n LESS 3)
+    message(FATAL_ERROR "plugins.list: \"${_line}\" needs a name, a category and kernel sources")
+  endif()
+  list(GET _fields 0 _name)
+  list(GET _fields 1 _category)
+  list(SUBLIST _fields 2 -1 _rest)
+  set(_blas FALSE)
+  if("blas" IN_LIST _rest)
+    set(_blas TRUE)
+    list(REMOVE_ITEM _rest blas)
+  endif()
+  if(NOT _category IN_LIST TOOLBOX_CATEGORIES)
+    message(FATAL_ERROR "plugins.list: ${_name} names the category ${_category}, which no category line gives")
+  endif()
+  foreach(_f ${_rest} gateway/plugins/${_name}.cpp gateway/plugins/${_name}.m)
+    if(NOT EXISTS ${TOOLBOX_ROOT}/${_f})
+      message(FATAL_ERROR "plugins.list: ${_name} needs ${_f}, which is missing")
+    endif()
+  endforeach()
+  list(APPEND TOOLBOX_PLUGINS ${_name})
+  set(TOOLBOX_PLUGIN_${_name}_CATEGORY ${_category})
+  set(TOOLBOX_PLUGIN_${_name}_KERNELS ${_rest})
+  set(TOOLBOX_PLUGIN_${_name}_BLAS ${_blas})
+endforeach()
+
+# ---- Hosts -----------------------------------------------------------------
 if(TOOLBOX_OCTAVE)
   find_program(MKOCTFILE mkoctfile)
   if(NOT MKOCTFILE)
@@ -43,73 +105,135 @@ if(TOOLBOX_BLAS_INT64)
   set(TOOLBOX_BLAS_DEFS TOOLBOX_BLAS_INT64=1)
 endif()
 
+# ---- Kernels ---------------------------------------------------------------
+function(toolbox_kernels folder)
+  set(sources)
+  foreach(name ${TOOLBOX_PLUGINS})
+    if(TOOLBOX_PLUGIN_${name}_BLAS)
+      continue()
+    endif()
+    foreach(s ${TOOLBOX_PLUGIN_${name}_KERNELS})
+      if(s MATCHES "^${folder}/")
+        list(APPEND sources ${TOOLBOX_ROOT}/${s})
+      endif()
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES sources)
+  add_library(${folder}_kernels STATIC ${sources})
+  target_link_libraries(${folder}_kernels PUBLIC toolbox_core)
+  set_target_properties(${folder}_kernels PROPERTIES CXX_VISIBILITY_PRESET hidden)
+endfunction()
+
+# ---- Plug-ins --------------------------------------------------------------
+# The help text of a plug-in's native form: the comment block of its help
+# file, as Octave reads it from a .m file, made into a C++ string.
+function(_toolbox_help_source name out)
+  set(m ${TOOLBOX_GATEWAY_DIR}/plugins/${name}.m)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${m})
+  file(STRINGS ${m} lines)
+  set(text "")
+  set(inside FALSE)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[ \t]*%(.*)$")
+      string(APPEND text "${CMAKE_MATCH_1}\n")
+      set(inside TRUE)
+    elseif(inside)
+      break()
+    endif()
+  endforeach()
+  set(cpp ${TOOLBOX_HELP_DIR}/${name}_help.cpp)
+  file(CONFIGURE OUTPUT ${cpp} CONTENT
+"// Made from gateway/plugins/${name}.m when the build is configured.
+extern const char* const toolboxHelpText;
+const char* const toolboxHelpText = R\"toolbox_help(@text@)toolbox_help\";
+" @ONLY)
+  set(${out} ${cpp} PARENT_SCOPE)
+endfunction()
+
 function(_toolbox_plugin_common target name)
   set_target_properties(${target} PROPERTIES
     PREFIX "" OUTPUT_NAME ${name}
     CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-  target_include_directories(${target} PRIVATE ${TOOLBOX_GATEWAY_DIR})
+  target_include_directories(${target} PRIVATE ${TOOLBOX_GATEWAY_DIR} ${TOOLBOX_GATEWAY_DIR}/plugins)
+  target_compile_definitions(${target} PRIVATE ${TOOLBOX_BLAS_DEFS})
+endfunction()
+
+# Exports only what the host looks up, through a version script.
+function(_toolbox_exports target map)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-    target_link_options(${target} PRIVATE
-      -Wl,--version-script=${TOOLBOX_GATEWAY_DIR}/mexFunction.map -Wl,--no-undefined)
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${TOOLBOX_GATEWAY_DIR}/mexFunction.map)
+    target_link_options(${target} PRIVATE -Wl,--version-script=${map} -Wl,--no-undefined)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map})
   endif()
 endfunction()
 
-function(toolbox_plugin)
-  cmake_parse_arguments(P "BLAS" "NAME;HELP" "SOURCES;LINK" ${ARGN})
-  set(sources ${P_SOURCES} ${TOOLBOX_GATEWAY_DIR}/mexargs.cpp)
-  set(libs ${P_LINK})
-  if(P_BLAS)
-    list(APPEND libs ${TOOLBOX_BLAS_LIBS})
+function(toolbox_plugin name)
+  set(gateway ${TOOLBOX_GATEWAY_DIR}/plugins/${name}.cpp ${TOOLBOX_GATEWAY_DIR}/gateway.cpp)
+  set(libs)
+  set(blas)
+  if(TOOLBOX_PLUGIN_${name}_BLAS)
+    foreach(s ${TOOLBOX_PLUGIN_${name}_KERNELS})
+      list(APPEND gateway ${TOOLBOX_ROOT}/${s})
+    endforeach()
+    set(blas ${TOOLBOX_BLAS_LIBS})
+  else()
+    foreach(s ${TOOLBOX_PLUGIN_${name}_KERNELS})
+      string(REGEX REPLACE "/.*" "" folder ${s})
+      list(APPEND libs ${folder}_kernels)
+    endforeach()
+    list(REMOVE_DUPLICATES libs)
   endif()
+  list(APPEND libs toolbox_checks toolbox_core)
+  set(mexmap ${TOOLBOX_GATEWAY_DIR}/mex/mexFunction.map)
 
   if(TOOLBOX_OCTAVE)
-    add_library(${P_NAME}_octave MODULE ${sources})
-    _toolbox_plugin_common(${P_NAME}_octave ${P_NAME})
-    set_target_properties(${P_NAME}_octave PROPERTIES SUFFIX ".mex"
-      LIBRARY_OUTPUT_DIRECTORY ${TOOLBOX_DIR})
-    target_include_directories(${P_NAME}_octave PRIVATE ${OCTAVE_INCLUDE_DIRS})
-    target_link_libraries(${P_NAME}_octave PRIVATE ${libs} ${OCTAVE_OCTAVE_LIBS})
-    target_link_directories(${P_NAME}_octave PRIVATE ${OCTAVE_OCTLIBDIR})
-    target_compile_definitions(${P_NAME}_octave PRIVATE ${TOOLBOX_BLAS_DEFS})
-    if(P_HELP)
-      configure_file(${P_HELP} ${TOOLBOX_DIR}/${P_NAME}.m COPYONLY)
-    endif()
+    _toolbox_help_source(${name} help)
+    add_library(${name}_octave MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/octave/adaptor.cpp ${help})
+    _toolbox_plugin_common(${name}_octave ${name})
+    _toolbox_exports(${name}_octave ${TOOLBOX_GATEWAY_DIR}/octave/octFunction.map)
+    set_target_properties(${name}_octave PROPERTIES SUFFIX ".oct" LIBRARY_OUTPUT_DIRECTORY ${TOOLBOX_DIR})
+    target_compile_definitions(${name}_octave PRIVATE TOOLBOX_OCTAVE_NATIVE)
+    target_include_directories(${name}_octave PRIVATE ${OCTAVE_INCLUDE_DIRS})
+    target_link_libraries(${name}_octave PRIVATE ${libs} ${blas} ${OCTAVE_OCTAVE_LIBS})
+    target_link_directories(${name}_octave PRIVATE ${OCTAVE_OCTLIBDIR})
+
+    add_library(${name}_octave_mex MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp)
+    _toolbox_plugin_common(${name}_octave_mex ${name})
+    _toolbox_exports(${name}_octave_mex ${mexmap})
+    set_target_properties(${name}_octave_mex PROPERTIES SUFFIX ".mex" LIBRARY_OUTPUT_DIRECTORY ${TOOLBOX_MEX_DIR})
+    target_include_directories(${name}_octave_mex PRIVATE ${OCTAVE_INCLUDE_DIRS})
+    target_link_libraries(${name}_octave_mex PRIVATE ${libs} ${blas} ${OCTAVE_OCTAVE_LIBS})
+    target_link_directories(${name}_octave_mex PRIVATE ${OCTAVE_OCTLIBDIR})
+
+    foreach(dir ${TOOLBOX_DIR} ${TOOLBOX_MEX_DIR})
+      configure_file(${TOOLBOX_GATEWAY_DIR}/plugins/${name}.m ${dir}/${name}.m COPYONLY)
+    endforeach()
+    set_property(GLOBAL APPEND PROPERTY TOOLBOX_OCTAVE_TARGETS ${name}_octave ${name}_octave_mex)
   endif()
 
   if(TOOLBOX_TESTHOST)
-    add_library(${P_NAME}_testhost MODULE ${sources})
-    _toolbox_plugin_common(${P_NAME}_testhost ${P_NAME})
-    set_target_properties(${P_NAME}_testhost PROPERTIES SUFFIX ".so"
-      LIBRARY_OUTPUT_DIRECTORY ${TESTHOST_PLUGIN_DIR})
-    target_include_directories(${P_NAME}_testhost BEFORE PRIVATE ${TOOLBOX_GATEWAY_DIR}/testhost)
-    target_link_libraries(${P_NAME}_testhost PRIVATE ${libs} mextesthost)
-    target_compile_definitions(${P_NAME}_testhost PRIVATE ${TOOLBOX_BLAS_DEFS})
-    set_property(GLOBAL APPEND PROPERTY TOOLBOX_TESTHOST_PLUGINS ${P_NAME}_testhost)
+    add_library(${name}_testhost MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp)
+    _toolbox_plugin_common(${name}_testhost ${name})
+    _toolbox_exports(${name}_testhost ${mexmap})
+    set_target_properties(${name}_testhost PROPERTIES SUFFIX ".so" LIBRARY_OUTPUT_DIRECTORY ${TESTHOST_PLUGIN_DIR})
+    target_include_directories(${name}_testhost BEFORE PRIVATE ${TOOLBOX_GATEWAY_DIR}/testhost)
+    target_link_libraries(${name}_testhost PRIVATE ${libs} ${blas} mextesthost)
+    set_property(GLOBAL APPEND PROPERTY TOOLBOX_TESTHOST_PLUGINS ${name}_testhost)
   endif()
 
   if(TOOLBOX_MATLAB)
     # MATLAB's plug-ins link its own BLAS (libmwblas), which takes 64-bit
     # integers on 64-bit hosts.
-    set(mlibs ${P_LINK})
-    if(P_BLAS)
+    set(mlibs ${libs})
+    if(TOOLBOX_PLUGIN_${name}_BLAS)
       list(APPEND mlibs ${Matlab_BLAS_LIBRARY})
     endif()
-    matlab_add_mex(NAME ${P_NAME}_matlab SRC ${sources} OUTPUT_NAME ${P_NAME}
-      LINK_TO ${mlibs} R2017b)
-    target_include_directories(${P_NAME}_matlab PRIVATE ${TOOLBOX_GATEWAY_DIR})
-    if(P_BLAS)
-      target_compile_definitions(${P_NAME}_matlab PRIVATE TOOLBOX_BLAS_INT64=1)
+    matlab_add_mex(NAME ${name}_matlab SRC ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp
+      OUTPUT_NAME ${name} LINK_TO ${mlibs} R2017b)
+    target_include_directories(${name}_matlab PRIVATE ${TOOLBOX_ROOT} ${TOOLBOX_GATEWAY_DIR} ${TOOLBOX_GATEWAY_DIR}/plugins)
+    if(TOOLBOX_PLUGIN_${name}_BLAS)
+      target_compile_definitions(${name}_matlab PRIVATE TOOLBOX_BLAS_INT64=1)
     endif()
-    set_target_properties(${P_NAME}_matlab PROPERTIES
+    set_target_properties(${name}_matlab PROPERTIES
       CXX_VISIBILITY_PRESET hidden LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/matlab)
   endif()
-endfunction()
-
-# A host-independent kernel library: static, position-independent, linked
-# into each plug-in that uses it and into the kernel tests.
-function(toolbox_kernels name)
-  add_library(${name} STATIC ${ARGN})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${TOOLBOX_GATEWAY_DIR})
-  set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden)
 endfunction()

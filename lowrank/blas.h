@@ -1,5 +1,5 @@
 // The two level-1 routines of the Fortran BLAS interface that the BLAS
-// variants call, and host-free helpers around them.
+// variants call, and the BLAS forms of the low-rank kernels.
 //
 // The BLAS integer is 32 bits unless TOOLBOX_BLAS_INT64 is defined (64-bit
 // MATLAB's own BLAS takes 64-bit integers). A count larger than that integer
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "convert.h"
+#include "kernels.h"
 
 namespace lowrank {
 
@@ -73,19 +73,11 @@ inline void copyInChunks(CopyRoutine copy, int64_t n, const double* src, double*
 // The BLAS form of obsprodKernel: v[k] is the dot product of column I[k] of
 // Xt with column J[k] of Y as `dot` sums it (the BLAS chooses its own order
 // of summation). With r = 0 each v[k] is the BLAS's product of length 0.
-inline void obsprodBlasKernel(DotRoutine dot, int64_t r, int64_t L, const double* Xt,
-                              const double* Y, const double* I, const double* J, double* v,
-                              int64_t limit = kBlasMaxCount)
-{
-    for (int64_t k = 0; k < L; ++k) {
-        const double* x = Xt;
-        const double* y = Y;
-        if (r > 0) {
-            x += tbx::columnOffset(I[k], r);
-            y += tbx::columnOffset(J[k], r);
-        }
-        v[k] = dotInChunks(dot, r, x, y, limit);
-    }
-}
+void obsprodBlasKernel(DotRoutine dot, const Factors& f, const Samples& s, double* v,
+                       const tbx::Exec& ex, int64_t limit = kBlasMaxCount);
+
+// The BLAS form of nzfillKernel: the n values copied by `copy`.
+void nzfillBlasKernel(CopyRoutine copy, double* dst, const double* src, int64_t n,
+                      const tbx::Exec& ex, int64_t limit = kBlasMaxCount);
 
 }  // namespace lowrank

@@ -1,16 +1,9 @@
+// nzfill: n values moved as their bytes.
 #include <cstdint>
 #include <cstring>
 
 #include "kernels.h"
-#include "cpu.h"
-
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
-#define LOWRANK_LANES 1
-#include <immintrin.h>
-#define LOWRANK_AVX2 __attribute__((target("avx2")))
-#else
-#define LOWRANK_LANES 0
-#endif
+#include "simd.h"
 
 namespace lowrank {
 namespace {
@@ -23,16 +16,13 @@ void copyLoop(double* dst, const double* src, int64_t n)
         std::memcpy(dst + i, src + i, sizeof(double));
 }
 
-#if LOWRANK_LANES
-// True when the processor (and the operating system) run AVX2 code.
-bool streamingAvailable() { return tbx::hasAvx2(); }
-
+#if TBX_SIMD
 // A large copy, 128 bytes at a time: unaligned loads, stores aligned to 32
 // bytes that bypass the caches (the destination is too large to stay there,
 // and a streaming store does not read the line it replaces). Loads and
 // stores move the 8 bytes of each value untouched. The elements before the
 // first aligned one and after the last whole step go through memcpy.
-LOWRANK_AVX2 void streamCopy(double* dst, const double* src, int64_t n)
+TBX_AVX2 void streamCopy(double* dst, const double* src, int64_t n)
 {
     int64_t i = static_cast<int64_t>((32 - reinterpret_cast<uintptr_t>(dst) % 32) % 32 / 8);
     std::memcpy(dst, src, static_cast<size_t>(i) * sizeof(double));
@@ -53,39 +43,30 @@ LOWRANK_AVX2 void streamCopy(double* dst, const double* src, int64_t n)
 
 }  // namespace
 
-void nzfillKernel(double* dst, const double* src, int64_t n)
+void nzfillKernel(double* dst, const double* src, int64_t n, const tbx::Exec& ex)
 {
     // The same array as source and destination: every value would be copied
     // onto itself.
     if (dst == src || n <= 0)
         return;
-    // Overlapping arrays (two host arrays never are) keep the loop's forward
-    // order. For disjoint ones the loop's result is a block copy of the n
-    // values, made here at the memory's speed.
+    // Overlapping arrays keep the loop's forward order. For disjoint ones the
+    // loop's result is a block copy of the n values, made at the memory's
+    // speed.
     const uintptr_t d = reinterpret_cast<uintptr_t>(dst), s = reinterpret_cast<uintptr_t>(src);
     const uintptr_t bytes = static_cast<uintptr_t>(n) * sizeof(double);
     if (!(d + bytes <= s || s + bytes <= d)) {
         copyLoop(dst, src, n);
         return;
     }
-#if LOWRANK_LANES
-    if (bytes >= static_cast<uintptr_t>(lanes::kStreamingBytes) && d % sizeof(double) == 0 &&
-        streamingAvailable()) {
+#if TBX_SIMD
+    if (ex.path == tbx::Path::avx2 && bytes >= static_cast<uintptr_t>(tbx::simd::kStreamingBytes) &&
+        d % sizeof(double) == 0) {
         streamCopy(dst, src, n);
         return;
     }
 #endif
+    (void)ex;
     std::memcpy(dst, src, bytes);
 }
 
-namespace plain {
-
-void nzfillKernel(double* dst, const double* src, int64_t n)
-{
-    if (dst == src)
-        return;
-    copyLoop(dst, src, n);
-}
-
-}  // namespace plain
 }  // namespace lowrank

@@ -1,8 +1,7 @@
 # Lays out the Octave package in STAGE_DIR and packs it into TARBALL.
 # Run by the octave_package target (cmake -P); see CMakeLists.txt. The
-# manifest names each plug-in's sources, its kernel libraries and whether
-# it links the BLAS, and each kernel library's sources (paths relative to
-# SOURCE_DIR).
+# manifest names each plug-in (in the order of plugins.list), its category,
+# its kernel sources and whether it links the BLAS.
 
 cmake_minimum_required(VERSION 3.18)
 
@@ -12,113 +11,112 @@ file(MAKE_DIRECTORY ${top}/inst ${top}/src/help)
 
 string(TIMESTAMP today "%Y-%m-%d" UTC)
 configure_file(${PACKAGE_SOURCE}/DESCRIPTION.in ${top}/DESCRIPTION @ONLY)
-file(COPY ${PACKAGE_SOURCE}/COPYING ${PACKAGE_SOURCE}/INDEX DESTINATION ${top})
+file(COPY ${PACKAGE_SOURCE}/COPYING DESTINATION ${top})
 file(COPY ${SOURCE_DIR}/doc/Contents.m DESTINATION ${top}/inst)
-file(MAKE_DIRECTORY ${top}/src/gateway)
-file(COPY ${SOURCE_DIR}/gateway/mexFunction.map DESTINATION ${top}/src/gateway)
 
-set(folders "")
-set(sources "")
-set(names "")
-set(rules "")
+# Every source keeps its path under src/; its object is named after that
+# path, so that a source shared by several plug-ins is compiled once, also by
+# a parallel make.
+set(shared_sources gateway/gateway.cpp gateway/octave/adaptor.cpp)
+file(GLOB core RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.cpp ${SOURCE_DIR}/checks/*.cpp)
+list(APPEND shared_sources ${core})
+file(GLOB headers RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.h ${SOURCE_DIR}/checks/*.h
+     ${SOURCE_DIR}/gateway/*.h ${SOURCE_DIR}/gateway/plugins/*.h ${SOURCE_DIR}/distgeom/*.h
+     ${SOURCE_DIR}/distmatrix/*.h ${SOURCE_DIR}/lowrank/*.h)
+set(files ${shared_sources} ${headers} gateway/octave/octFunction.map)
 
-# A source goes to src/ under its own path; its object is named after that
-# path, so that a source shared by several plug-ins is compiled once, also
-# by a parallel make.
 function(object_of src out)
   string(REGEX REPLACE "\\.[^.]*$" "" base ${src})
   string(REPLACE "/" "_" base ${base})
   set(${out} obj/${base}.o PARENT_SCOPE)
 endfunction()
 
+set(shared_objects "")
+foreach(src ${shared_sources})
+  object_of(${src} o)
+  string(APPEND shared_objects " ${o}")
+endforeach()
+
+set(names "")
+set(index "")
+set(last_category "")
+set(rules "")
+set(objects ${shared_sources})
 file(STRINGS ${MANIFEST} entries)
 foreach(entry ${entries})
   string(REPLACE "|" ";" fields "${entry}")
+  list(GET fields 0 name)
+  list(GET fields 1 category)
+  list(GET fields 2 kernels)
   list(LENGTH fields nfields)
-  list(GET fields 0 kind)
-  list(GET fields 1 name)
-  list(GET fields 2 srcs)
-  separate_arguments(srcs)
-  list(APPEND sources ${srcs})
-  set(objs "")
-  foreach(src ${srcs})
-    object_of(${src} o)
-    list(APPEND objs ${o})
-  endforeach()
-  list(JOIN objs " " objs)
-  if(kind STREQUAL "kernels")
-    # A kernel library: an archive, from which each plug-in takes what it uses.
-    string(APPEND rules "lib/lib${name}.a: ${objs} | lib\n\trm -f $@\n\t$(AR) rcs $@ $^\n\n")
-  else()
-    set(kernels "")
-    set(blas "")
-    if(nfields GREATER 3)
-      list(GET fields 3 kernels)
-      separate_arguments(kernels)
-    endif()
-    if(nfields GREATER 4)
-      list(GET fields 4 blas)
-    endif()
-    set(deps ${objs})
-    set(link "")
-    foreach(k ${kernels})
-      string(APPEND deps " lib/lib${k}.a")
-      string(APPEND link " -Llib -l${k}")
-    endforeach()
-    if(blas STREQUAL "BLAS")
-      string(APPEND link " $(BLAS_LIBS)")
-    endif()
-    list(GET srcs 0 gateway)
-    get_filename_component(folder ${gateway} DIRECTORY)
-    file(COPY ${SOURCE_DIR}/${folder}/${name}.m DESTINATION ${top}/src/help)
-    string(APPEND rules "${name}.mex: ${deps}\n\t$(MKOCTFILE) --mex ${objs}${link} -o $@\n\n")
-    list(APPEND names ${name})
+  set(blas "")
+  if(nfields GREATER 3)
+    list(GET fields 3 blas)
   endif()
+  separate_arguments(kernels)
+  set(own gateway/plugins/${name}.cpp help/${name}_help.cpp ${kernels})
+  list(APPEND files gateway/plugins/${name}.cpp ${kernels})
+  list(APPEND objects ${own})
+  file(COPY ${HELP_DIR}/${name}_help.cpp DESTINATION ${top}/src/help)
+  file(COPY ${SOURCE_DIR}/gateway/plugins/${name}.m DESTINATION ${top}/src/help)
+  set(objs "")
+  foreach(src ${own})
+    object_of(${src} o)
+    string(APPEND objs " ${o}")
+  endforeach()
+  set(link "")
+  if(blas STREQUAL "BLAS")
+    set(link " $(BLAS_LIBS)")
+  endif()
+  string(APPEND rules "${name}.oct:${objs}${shared_objects}\n\t$(MKOCTFILE) $^${link} -o $@\n\n")
+  list(APPEND names ${name})
+  if(NOT category STREQUAL last_category)
+    string(APPEND index "${category}\n")
+    set(last_category "${category}")
+  endif()
+  string(APPEND index " ${name}\n")
 endforeach()
 
-list(REMOVE_DUPLICATES sources)
-foreach(src ${sources})
-  get_filename_component(folder ${src} DIRECTORY)
-  list(APPEND folders ${folder})
-  file(MAKE_DIRECTORY ${top}/src/${folder})
-  file(COPY ${SOURCE_DIR}/${src} DESTINATION ${top}/src/${folder})
-  object_of(${src} o)
-  string(APPEND rules "${o}: ${src} | obj\n\t$(MKOCTFILE) --mex -c -Igateway -I${folder} $< -o $@\n\n")
+file(WRITE ${top}/INDEX "${NAME} >> Exact distance-geometry and low-rank kernels\n${index}")
+
+list(REMOVE_DUPLICATES files)
+foreach(f ${files})
+  get_filename_component(folder ${f} DIRECTORY)
+  file(COPY ${SOURCE_DIR}/${f} DESTINATION ${top}/src/${folder})
 endforeach()
-list(REMOVE_DUPLICATES folders)
-foreach(folder ${folders})
-  file(GLOB headers ${SOURCE_DIR}/${folder}/*.h)
-  if(headers)
-    file(COPY ${headers} DESTINATION ${top}/src/${folder})
-  endif()
+list(REMOVE_DUPLICATES objects)
+foreach(src ${objects})
+  object_of(${src} o)
+  string(APPEND rules "${o}: ${src} | obj\n\t$(MKOCTFILE) -c $(INCLUDES) $< -o $@\n\n")
 endforeach()
 
 list(JOIN names " " names)
 file(WRITE ${top}/src/Makefile
-"# Builds the plug-ins with Octave's mkoctfile; run by `pkg install`.
-# Every sum keeps the order the code states: no fused multiply-add.
+"# Builds the plug-ins' native form (oct-files) with Octave's mkoctfile; run
+# by `pkg install`. Every sum keeps the order the code states: no fused
+# multiply-add.
 MKOCTFILE ?= mkoctfile
 OCTAVE_CONFIG ?= octave-config
-export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden
-export LDFLAGS := -Wl,--version-script=gateway/mexFunction.map
-AR := $(shell $(MKOCTFILE) -p AR)
+export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden -DTOOLBOX_OCTAVE_NATIVE
+export LDFLAGS := -Wl,--version-script=gateway/octave/octFunction.map
+INCLUDES := -I. -Icore -Ichecks -Igateway -Igateway/plugins
 BLAS_LIBS := $(shell $(MKOCTFILE) -p BLAS_LIBS)
 ARCH := $(shell $(OCTAVE_CONFIG) -p CANONICAL_HOST_TYPE)-$(shell $(OCTAVE_CONFIG) -p API_VERSION)
 PLUGINS := ${names}
 
-all: $(PLUGINS:%=%.mex) help
+all: $(PLUGINS:%=%.oct) help
 
-# The help files go beside the plug-ins, where `help NAME` looks for them:
-# pkg install moves inst/<arch> to the folder of the plug-ins.
+# The help files go beside the plug-ins, where `help NAME` and `test NAME`
+# look for them: pkg install moves inst/<arch> to the folder of the plug-ins.
 help: $(PLUGINS:%=help/%.m)
 \tmkdir -p ../inst/$(ARCH)
 \tcp $^ ../inst/$(ARCH)/
 
-obj lib:
+obj:
 \tmkdir -p $@
 
 ${rules}clean:
-\trm -rf obj lib *.mex
+\trm -rf obj *.oct
 
 .PHONY: all clean help
 ")

@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
-# Installs, on Debian 12, whatever the toolbox's build, tests, demos and
-# benchmark need and the machine lacks. Sourced by the top-level scripts.
+# Installs, on Debian 12, what the toolbox needs and the machine lacks,
+# share by share. Sourced by the top-level scripts:
+#   toolbox_install build    the build and the demos (./run.sh)
+#   toolbox_install test     the build, the demos and every test (./test.sh)
+#   toolbox_install bench    the build and the benchmark (bench/run.sh)
 set -euo pipefail
 
-TOOLBOX_PACKAGES=(
-  build-essential cmake pkg-config
-  octave liboctave-dev gnuplot-nox fonts-freefont-otf
-  libgtest-dev libbenchmark-dev
-  clang libclang-rt-14-dev valgrind
-)
+# The compiler and CMake; Octave with its headers and mkoctfile (which
+# bring the BLAS it links); gnuplot and a font for the demos' figures.
+TOOLBOX_PACKAGES_build=(build-essential cmake octave liboctave-dev gnuplot-nox fonts-freefont-otf)
+# GoogleTest; clang with its sanitizer runtimes and LLVM's OpenMP runtime
+# (the fuzz and ThreadSanitizer builds); valgrind.
+TOOLBOX_PACKAGES_test=(libgtest-dev clang libclang-rt-14-dev libomp-14-dev valgrind)
+# SciPy, timed beside pairsq.
+TOOLBOX_PACKAGES_bench=(python3-scipy)
 
 toolbox_install() {
-  local missing=()
-  for p in "${TOOLBOX_PACKAGES[@]}" "$@"; do
+  local wanted=("${TOOLBOX_PACKAGES_build[@]}") share missing=()
+  for share in "$@"; do
+    case "$share" in
+      build) ;;
+      test) wanted+=("${TOOLBOX_PACKAGES_test[@]}") ;;
+      bench) wanted+=("${TOOLBOX_PACKAGES_bench[@]}") ;;
+      *) echo "toolbox_install: no share named $share" >&2; return 2 ;;
+    esac
+  done
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -eq 0 ]; then

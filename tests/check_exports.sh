@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Every plug-in exports mexFunction and nothing else (under the version node
-# MEX). Usage: check_exports.sh FILE...
+# Every plug-in exports what its host looks up and nothing else: a MEX file
+# (.mex, .so) mexFunction under the version node MEX, an oct-file G<name>
+# under the node OCT. Usage: check_exports.sh FILE...
 status=0
 for f in "$@"; do
   exported=$(nm -D --defined-only "$f" | awk '$2 != "A" { print $3 }' | sort -u)
-  if [ "$exported" != "mexFunction@@MEX" ]; then
-    echo "$f exports: $exported"
+  name=$(basename "$f"); name=${name%.*}
+  case "$f" in
+    *.oct) want="G$name@@OCT" ;;
+    *) want="mexFunction@@MEX" ;;
+  esac
+  if [ "$exported" != "$want" ]; then
+    echo "$f exports: $exported (wanted $want alone)"
     status=1
   fi
 done
-[ $status -eq 0 ] && echo "$# plug-ins export mexFunction@@MEX alone"
+[ $status -eq 0 ] && echo "$# plug-ins export their entry alone"
 exit $status

@@ -1,8 +1,10 @@
 # Helpers that register the three levels of tests.
 #
 #   toolbox_gtest(<name> SOURCES ... LINK ...)   kernel or test-host tests (GoogleTest)
-#   toolbox_octave_tests(<dir>)                  every test_*.m in <dir>, run by octave-cli
-#                                                against the built toolbox
+#   toolbox_octave_tests(<dir> [FORMS native mex])
+#                                                every test_*.m in <dir>, run by octave-cli
+#                                                against each form of the built toolbox
+#                                                (octave.native.<test>, octave.mex.<test>)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -11,7 +13,7 @@ set(TOOLBOX_TESTS_DIR ${CMAKE_CURRENT_LIST_DIR})
 function(toolbox_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LINK" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_include_directories(${name} PRIVATE ${TOOLBOX_TESTS_DIR} ${TOOLBOX_GATEWAY_DIR})
+  target_include_directories(${name} PRIVATE ${TOOLBOX_TESTS_DIR} ${TOOLBOX_ROOT})
   target_link_libraries(${name} PRIVATE ${T_LINK} GTest::gtest GTest::gtest_main)
   if(mextesthost IN_LIST T_LINK)
     # Test-host tests load the plug-ins built for it.
@@ -28,16 +30,27 @@ if(TOOLBOX_OCTAVE)
   find_program(OCTAVE_CLI octave-cli REQUIRED)
 endif()
 
+# The folder of each form: native oct-files, or MEX files for Octave.
+set(TOOLBOX_FORM_DIR_native ${TOOLBOX_DIR})
+set(TOOLBOX_FORM_DIR_mex ${TOOLBOX_MEX_DIR})
+
 function(toolbox_octave_tests dir)
   if(NOT TOOLBOX_OCTAVE)
     return()
   endif()
+  cmake_parse_arguments(T "" "" "FORMS" ${ARGN})
+  if(NOT T_FORMS)
+    set(T_FORMS native mex)
+  endif()
   file(GLOB scripts ${dir}/test_*.m)
   foreach(script ${scripts})
     get_filename_component(fn ${script} NAME_WE)
-    add_test(NAME octave.${fn}
-      COMMAND ${OCTAVE_CLI} --no-gui --norc --no-history --quiet --no-window-system
-              --eval "addpath('${TOOLBOX_DIR}'); addpath('${TOOLBOX_TESTS_DIR}/octave'); addpath('${dir}'); ${fn}();")
-    set_tests_properties(octave.${fn} PROPERTIES TIMEOUT 300 LABELS octave)
+    foreach(form ${T_FORMS})
+      add_test(NAME octave.${form}.${fn}
+        COMMAND ${OCTAVE_CLI} --no-gui --norc --no-history --quiet --no-window-system
+                --eval "addpath('${TOOLBOX_FORM_DIR_${form}}'); addpath('${TOOLBOX_ROOT}'); addpath('${TOOLBOX_TESTS_DIR}/octave'); addpath('${dir}'); ${fn}();")
+      set_tests_properties(octave.${form}.${fn} PROPERTIES TIMEOUT 300 LABELS "octave;${form}"
+        ENVIRONMENT "MEXTOOLBOX_NATIVE_DIR=${TOOLBOX_DIR};MEXTOOLBOX_MEX_DIR=${TOOLBOX_MEX_DIR}")
+    endforeach()
   endforeach()
 endfunction()

@@ -18,19 +18,25 @@ function cases = bench_cases_distgeom (quick)
 
   size3 = sprintf ('d=3 n=%d 3x%d rows', n, m);
   size1 = sprintf ('d=3 %d rows', m);
-  cases = struct ('name', {}, 'size', {}, 'plugin', {}, 'octave', {}, 'target', {}, 'note', {});
-  cases(end+1) = make ('penval', size3, @() penval (X, D, Lb, Ub, w, t), ...
-                       @() penval_octave (X, D, Lb, Ub, w, t));
-  cases(end+1) = make ('penslope', size3, @() penslope (X, D, Lb, Ub, w, t), ...
-                       @() penslope_octave (X, D, Lb, Ub, w, t));
-  cases(end+1) = make ('linkdev', size1, @() linkdev (X, D), @() linkdev_octave (X, D));
-  cases(end+1) = make ('ceilgap', size1, @() ceilgap (X, Ub), @() ceilgap_octave (X, Ub));
-  cases(end+1) = make ('floorgap', size1, @() floorgap (X, Lb), @() floorgap_octave (X, Lb));
-end
-
-function c = make (name, size, plugin, octave)
-  c = struct ('name', name, 'size', size, 'plugin', plugin, 'octave', octave, 'target', 5, ...
-              'note', '');
+  % The host's floor: what Octave takes to make an output of the same size
+  % (penval's is 1-by-1: a builtin call on a small vector is its floor).
+  small = [1 2 3 4];
+  call = {@() sum (small), 'sum of 4 values'};
+  cases = bench_case ('penval', size3, @() penval (X, D, Lb, Ub, w, t), ...
+                      @() penval_octave (X, D, Lb, Ub, w, t), call);
+  cases(end+1) = bench_case ('penslope', size3, @() penslope (X, D, Lb, Ub, w, t), ...
+                             @() penslope_octave (X, D, Lb, Ub, w, t), ...
+                             {@() zeros (3, n), sprintf('zeros (3, %d)', n)});
+  out = {@() zeros (m, 1), sprintf('zeros (%d, 1)', m)};
+  cases(end+1) = bench_case ('linkdev', size1, @() linkdev (X, D), @() linkdev_octave (X, D), out);
+  cases(end+1) = bench_case ('ceilgap', size1, @() ceilgap (X, Ub), @() ceilgap_octave (X, Ub), out);
+  cases(end+1) = bench_case ('floorgap', size1, @() floorgap (X, Lb), ...
+                             @() floorgap_octave (X, Lb), out);
+  % A tiny call, whose time is the boundary between host and plug-in alone.
+  x2 = [0 3; 0 4];
+  cases(end+1) = bench_case ('penval', 'd=2 n=2 1 row each', ...
+                             @() penval (x2, [1 2 4], [1 2 6 1], [1 2 4 0], w, t), ...
+                             @() penval_octave (x2, [1 2 4], [1 2 6 1], [1 2 4 0], w, t), call, 0);
 end
 
 % Rows naming random pairs of distinct points, targets or bounds between half

@@ -3,11 +3,6 @@
 // of penval.
 #include <gtest/gtest.h>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -15,18 +10,28 @@
 #include <vector>
 
 #include "bits.h"
-#include "kernels.h"
-#include "pairdist.h"
+#include "distgeom/geometry.h"
+#include "distgeom/kernels.h"
+#include "guarded.h"
+#include "paths.h"
 #include "reference.h"
 
 using testing_util::kInf;
 using testing_util::kNaN;
+using testing_util::paths;
 using testing_util::sameBits;
 
 namespace {
 
 std::string g_printed;
-void capture(const char* text) { g_printed += text; }
+void capture(void*, const char* text, int64_t times)
+{
+    for (int64_t i = 0; i < times; ++i)
+        g_printed += text;
+}
+const distgeom::PrintSink kCapture{capture, nullptr};
+
+const tbx::Exec kBest{tbx::processorHasAvx2() ? tbx::Path::avx2 : tbx::Path::plain, 1};
 
 struct Config {
     int d = 0, n = 0;
@@ -111,26 +116,43 @@ Config randomConfig(uint64_t seed)
     return c;
 }
 
-double kernelValue(const Config& c, double start = 0.0)
+distgeom::Points pointsOf(const Config& c) { return {c.X.data(), c.d, c.n}; }
+
+distgeom::Penalty penaltyOf(const Config& c)
+{
+    distgeom::Penalty p;
+    p.X = pointsOf(c);
+    p.D = {c.D.data(), c.mD};
+    p.Lb = {c.Lb.data(), c.mL};
+    p.Ub = {c.Ub.data(), c.mU};
+    p.w = {c.w[0], c.w[1], c.w[2], c.w[3], c.t[0], c.t[1], c.t[2], c.t[3]};
+    return p;
+}
+
+double kernelValue(const Config& c, double start = 0.0, const tbx::Exec& ex = kBest)
 {
     double acc = start;
-    distgeom::penvalKernel(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL,
-                           c.Ub.data(), c.mU, c.w[0], c.w[1], c.w[2], c.w[3], c.t[0], c.t[1],
-                           c.t[2], c.t[3], &acc);
+    distgeom::penvalKernel(penaltyOf(c), &acc, ex);
     return acc;
 }
 
-std::vector<double> kernelSlope(const Config& c, std::string* printed = nullptr)
+std::vector<double> kernelSlope(const Config& c, std::string* printed = nullptr,
+                                const tbx::Exec& ex = kBest,
+                                std::vector<double> G = std::vector<double>())
 {
-    std::vector<double> G(c.X.size(), 0.0);
+    if (G.empty())
+        G.assign(c.X.size(), 0.0);
     g_printed.clear();
-    distgeom::penslopeKernel(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL,
-                             c.Ub.data(), c.mU, c.w[0], c.w[1], c.w[2], c.w[3], c.t[0],
-                             c.t[1], c.t[2], c.t[3], G.data(), capture);
+    distgeom::penslopeKernel(penaltyOf(c), G.data(), kCapture, ex);
     if (printed)
         *printed = g_printed;
     return G;
 }
+
+using Report = void (*)(const distgeom::Points&, const distgeom::Table&, double*,
+                        const tbx::Exec&);
+const Report kReports[] = {distgeom::linkdevKernel, distgeom::ceilgapKernel,
+                           distgeom::floorgapKernel};
 
 }  // namespace
 
@@ -157,15 +179,11 @@ TEST(DistgeomKernels, MatchReferenceBitForBitOnRandomAndAdversarialInput)
 
         const double* tables[] = {c.D.data(), c.Ub.data(), c.Lb.data()};
         const int rows[] = {c.mD, c.mU, c.mL};
-        const auto kernels = {distgeom::linkdevKernel, distgeom::ceilgapKernel,
-                              distgeom::floorgapKernel};
-        int kind = 0;
-        for (auto kernel : kernels) {
+        for (int kind = 0; kind < 3; ++kind) {
             std::vector<double> want(rows[kind], 0.0), got(rows[kind], 0.0);
             ref::report(kind, c.X.data(), c.d, tables[kind], rows[kind], want.data());
-            kernel(c.X.data(), c.d, tables[kind], rows[kind], got.data());
+            kReports[kind](pointsOf(c), {tables[kind], rows[kind]}, got.data(), kBest);
             ASSERT_TRUE(sameBits(want, got)) << "report " << kind;
-            ++kind;
         }
     }
 }
@@ -285,56 +303,34 @@ TEST(DistgeomKernels, SlopeIsTheDerivativeOfTheValueTermByTerm)
 // meet: the running sum, repeated points, interleaving fractional points.
 namespace {
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-bool processorHasAvx2() { return __builtin_cpu_supports("avx2"); }
-#else
-bool processorHasAvx2() { return false; }
-#endif
-
-// Every kernel, on both paths, against the reference, bit for bit; penval from
-// `start`, penslope into G as given (G0), the reports over outputs prefilled
-// with `fill` (entries of rows that are not violated must keep it).
+// Every kernel, on every path, against the reference, bit for bit; penval
+// from `start`, penslope into G as given (G0), the reports over outputs
+// prefilled with `fill` (entries of rows that are not violated must keep it).
 void expectAllPathsMatch(const Config& c, double start, const std::vector<double>& G0,
                          double fill)
 {
     double expected = start;
     ref::penval(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL, c.Ub.data(), c.mU,
                 c.w, c.t, &expected);
-    double viaPlain = start;
-    distgeom::plain::penvalKernel(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL,
-                                  c.Ub.data(), c.mU, c.w[0], c.w[1], c.w[2], c.w[3], c.t[0],
-                                  c.t[1], c.t[2], c.t[3], &viaPlain);
-    EXPECT_TRUE(sameBits({expected}, {kernelValue(c, start)})) << "penval";
-    EXPECT_TRUE(sameBits({expected}, {viaPlain})) << "plain penval";
-
     std::vector<double> G = G0;
     std::string expectedText;
     ref::penslope(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL, c.Ub.data(), c.mU,
                   c.w, c.t, G.data(), expectedText);
-    for (int path = 0; path < 2; ++path) {
-        std::vector<double> got = G0;
-        g_printed.clear();
-        auto slope = path == 0 ? distgeom::penslopeKernel : distgeom::plain::penslopeKernel;
-        slope(c.X.data(), c.d, c.n, c.D.data(), c.mD, c.Lb.data(), c.mL, c.Ub.data(), c.mU,
-              c.w[0], c.w[1], c.w[2], c.w[3], c.t[0], c.t[1], c.t[2], c.t[3], got.data(), capture);
-        EXPECT_TRUE(sameBits(G, got)) << "penslope, path " << path;
-        EXPECT_EQ(expectedText, g_printed) << "penslope, path " << path;
-    }
-
-    using Report = void (*)(const double*, int64_t, const double*, int64_t, double*);
-    const Report fast[] = {distgeom::linkdevKernel, distgeom::ceilgapKernel,
-                           distgeom::floorgapKernel};
-    const Report plain[] = {distgeom::plain::linkdevKernel, distgeom::plain::ceilgapKernel,
-                            distgeom::plain::floorgapKernel};
     const double* tables[] = {c.D.data(), c.Ub.data(), c.Lb.data()};
     const int rows[] = {c.mD, c.mU, c.mL};
-    for (int kind = 0; kind < 3; ++kind) {
-        std::vector<double> want(rows[kind], fill), got(rows[kind], fill), viaPlain(rows[kind], fill);
-        ref::report(kind, c.X.data(), c.d, tables[kind], rows[kind], want.data());
-        fast[kind](c.X.data(), c.d, tables[kind], rows[kind], got.data());
-        plain[kind](c.X.data(), c.d, tables[kind], rows[kind], viaPlain.data());
-        EXPECT_TRUE(sameBits(want, got)) << "report " << kind;
-        EXPECT_TRUE(sameBits(want, viaPlain)) << "plain report " << kind;
+
+    for (const tbx::Exec& ex : paths()) {
+        SCOPED_TRACE(std::string("path ") + tbx::pathName(ex.path));
+        EXPECT_TRUE(sameBits({expected}, {kernelValue(c, start, ex)})) << "penval";
+        std::string printed;
+        EXPECT_TRUE(sameBits(G, kernelSlope(c, &printed, ex, G0))) << "penslope";
+        EXPECT_EQ(expectedText, printed) << "penslope";
+        for (int kind = 0; kind < 3; ++kind) {
+            std::vector<double> want(rows[kind], fill), got(rows[kind], fill);
+            ref::report(kind, c.X.data(), c.d, tables[kind], rows[kind], want.data());
+            kReports[kind](pointsOf(c), {tables[kind], rows[kind]}, got.data(), ex);
+            EXPECT_TRUE(sameBits(want, got)) << "report " << kind;
+        }
     }
 }
 
@@ -362,11 +358,6 @@ Config sizedConfig(uint64_t seed, int d, int n, int m)
 }
 
 }  // namespace
-
-TEST(DistgeomLanes, TheFastPathIsTakenWhereTheProcessorHasIt)
-{
-    EXPECT_STREQ(processorHasAvx2() ? "avx2" : "plain", distgeom::kernelPath());
-}
 
 TEST(DistgeomLanes, EveryRowCountAndDimensionMatchesTheReference)
 {
@@ -525,33 +516,6 @@ TEST(DistgeomLanes, UnknownCodesPrintInEveryBlock)
     expectAllPathsMatch(c, 0.0, std::vector<double>(c.X.size(), 0.0), 0.0);
 }
 
-#if defined(__linux__)
-// Arrays that end exactly where an unreadable page begins: a read past the
-// last element ends the test with a fault.
-class GuardedArray {
-public:
-    explicit GuardedArray(const std::vector<double>& values)
-    {
-        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-        const size_t bytes = values.size() * sizeof(double);
-        size_ = (bytes + page - 1) / page * page + page;
-        base_ = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        EXPECT_NE(MAP_FAILED, base_);
-        char* guard = static_cast<char*>(base_) + size_ - page;
-        EXPECT_EQ(0, mprotect(guard, page, PROT_NONE));
-        data_ = reinterpret_cast<double*>(guard) - values.size();
-        std::copy(values.begin(), values.end(), data_);
-    }
-    ~GuardedArray() { munmap(base_, size_); }
-    double* data() { return data_; }
-    std::vector<double> values(size_t count) const { return {data_, data_ + count}; }
-
-private:
-    void* base_ = nullptr;
-    size_t size_ = 0;
-    double* data_ = nullptr;
-};
-
 TEST(DistgeomLanes, NothingIsReadOrWrittenPastTheArrays)
 {
     // Points, tables and outputs each end at an unreadable page, and the rows
@@ -564,65 +528,27 @@ TEST(DistgeomLanes, NothingIsReadOrWrittenPastTheArrays)
             c.D[r] = c.Lb[r + m] = c.Ub[r] = n;
             c.D[r + m] = c.Lb[r] = c.Ub[r + m] = n - (r % 3);
         }
-        GuardedArray X(c.X), D(c.D), Lb(c.Lb), Ub(c.Ub), G(std::vector<double>(c.X.size(), 0.0));
-        double acc = 0.0;
-        distgeom::penvalKernel(X.data(), d, n, D.data(), m, Lb.data(), m, Ub.data(), m, c.w[0],
-                               c.w[1], c.w[2], c.w[3], c.t[0], c.t[1], c.t[2], c.t[3], &acc);
-        EXPECT_TRUE(sameBits({kernelValue(c)}, {acc}));
-        distgeom::penslopeKernel(X.data(), d, n, D.data(), m, Lb.data(), m, Ub.data(), m, c.w[0],
-                                 c.w[1], c.w[2], c.w[3], c.t[0], c.t[1], c.t[2], c.t[3], G.data(),
-                                 nullptr);
-        EXPECT_TRUE(sameBits(kernelSlope(c), G.values(c.X.size())));
-        using Report = void (*)(const double*, int64_t, const double*, int64_t, double*);
-        const Report reports[] = {distgeom::linkdevKernel, distgeom::ceilgapKernel,
-                                  distgeom::floorgapKernel};
-        for (Report report : reports) {
-            GuardedArray out(std::vector<double>(m, 0.0));
-            std::vector<double> want(m, 0.0);
-            report(c.X.data(), d, c.D.data(), m, want.data());
-            report(X.data(), d, D.data(), m, out.data());
-            EXPECT_TRUE(sameBits(want, out.values(m)));
+        using testing_util::Guarded;
+        const Guarded X(c.X), D(c.D), Lb(c.Lb), Ub(c.Ub);
+        distgeom::Penalty p = penaltyOf(c);
+        p.X.X = X.data();
+        p.D.T = D.data();
+        p.Lb.T = Lb.data();
+        p.Ub.T = Ub.data();
+        for (const tbx::Exec& ex : paths()) {
+            const Guarded G(std::vector<double>(c.X.size(), 0.0));
+            double acc = 0.0;
+            distgeom::penvalKernel(p, &acc, ex);
+            EXPECT_TRUE(sameBits({kernelValue(c)}, {acc}));
+            distgeom::penslopeKernel(p, G.data(), distgeom::PrintSink{}, ex);
+            EXPECT_TRUE(sameBits(kernelSlope(c), {G.data(), G.data() + c.X.size()}));
+            for (Report report : kReports) {
+                const Guarded out(std::vector<double>(m, 0.0));
+                std::vector<double> want(m, 0.0);
+                report(pointsOf(c), {c.D.data(), m}, want.data(), kBest);
+                report(p.X, p.D, out.data(), ex);
+                EXPECT_TRUE(sameBits(want, {out.data(), out.data() + m}));
+            }
         }
-    }
-}
-#endif
-
-TEST(DistgeomLanes, TheFirstRowOutsideXIsFoundWhereverItIs)
-{
-    // The gateways' check of the point numbers, four rows at a time where the
-    // processor allows: for every kind of bad point number, in either
-    // column, at every position of a long table, the row reported is the
-    // first bad one; fractional numbers that stay inside pass.
-    const double bad[] = {kNaN, kInf, -kInf, 0.0, -1.0, 0.5, 5.5, 6.0, 1e300, -1e300,
-                          4294967297.0, 9.3e18, -9.3e18};
-    const double good[] = {1.0, 2.0, 5.0, 4.9, 2.5, 1.0000001, 0.9, 0.67};
-    for (int d : {1, 3}) {
-        const int n = 5, m = 70;
-        int planted = 0;  // cases where the planted value is the first bad one
-        for (double b : bad)
-            for (int column = 0; column < 2; ++column)
-                for (int row : {0, 3, 4, 5, 31, 64, 66, 69}) {
-                    std::vector<double> T(m * 3, 1.0);
-                    for (int r = 0; r < m; ++r)
-                        T[r] = T[r + m] = good[r % std::size(good)];
-                    T[row + column * m] = b;
-                    if (row + 7 < m)
-                        T[row + 7] = b;  // a later bad row does not matter
-                    int64_t expected = -1;
-                    for (int r = 0; r < m && expected < 0; ++r)
-                        for (int col = 0; col < 2; ++col) {
-                            const int64_t o = tbx::columnOffset(T[r + col * m], d);
-                            if (!tbx::columnInside(o, d, n) && expected < 0)
-                                expected = r;
-                        }
-                    ASSERT_EQ(expected, distgeom::firstRowOutside(T.data(), m, d, n))
-                        << "value " << b << ", row " << row << ", column " << column << ", d " << d;
-                    planted += expected == row;
-                }
-        EXPECT_GT(planted, 150);
-        std::vector<double> T(m * 3, 2.0);
-        EXPECT_EQ(-1, distgeom::firstRowOutside(T.data(), m, d, n));
-        EXPECT_EQ(0, distgeom::firstRowOutside(T.data(), m, d, 0));  // no points at all
-        EXPECT_EQ(-1, distgeom::firstRowOutside(T.data(), m, 0, 0));  // nothing is read
     }
 }

@@ -2,7 +2,9 @@
 // its first input: create an output and then fail, write into an input, print
 // a formatted line, or store something in plhs the host never created. The
 // test host has to notice each of them.
-#include "mexentry.h"
+#include "mex.h"
+
+#define MEX_ENTRY extern "C" __attribute__((visibility("default")))
 
 static double probe = 0.0;
 

@@ -16,11 +16,13 @@ typedef size_t mwSize;
 typedef size_t mwIndex;
 
 typedef enum { mxREAL = 0, mxCOMPLEX = 1 } mxComplexity;
+typedef enum { mxUNKNOWN_CLASS = 0, mxDOUBLE_CLASS = 6 } mxClassID;
 
 double* mxGetPr(const mxArray* a);
 size_t mxGetM(const mxArray* a);
 size_t mxGetN(const mxArray* a);
 size_t mxGetNumberOfElements(const mxArray* a);
+mwSize mxGetNumberOfDimensions(const mxArray* a);
 double mxGetScalar(const mxArray* a);
 bool mxIsDouble(const mxArray* a);
 bool mxIsSparse(const mxArray* a);
@@ -28,6 +30,7 @@ bool mxIsComplex(const mxArray* a);
 mwIndex* mxGetIr(const mxArray* a);
 mwIndex* mxGetJc(const mxArray* a);
 mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity flag);
+mxArray* mxCreateUninitNumericMatrix(size_t m, size_t n, mxClassID classid, mxComplexity flag);
 
 void mexErrMsgTxt(const char* message);
 void mexErrMsgIdAndTxt(const char* id, const char* format, ...);

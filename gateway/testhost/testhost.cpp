@@ -12,7 +12,8 @@ struct mxArray_tag {
     testhost::Class cls = testhost::Class::Double;
     bool complex = false;
     bool sparse = false;
-    size_t m = 0, n = 0;
+    size_t m = 0, n = 0;  // n: every dimension after the first, multiplied
+    size_t ndims = 2;
     // Full arrays: m*n elements of the class's size. Sparse: nzmax doubles.
     size_t count = 0;
     unsigned char* real = nullptr;
@@ -36,6 +37,7 @@ struct Abort {
 constexpr size_t kMaxBytes = size_t(1) << 32;
 
 std::vector<mxArray*> g_created;
+size_t g_uninitialised = 0;
 std::string g_printed;
 bool g_inCall = false;
 
@@ -114,6 +116,16 @@ Array dense(size_t rows, size_t cols, const std::vector<double>& values)
 
 Array scalar(double value) { return dense(1, 1, {value}); }
 
+Array denseNd(const std::vector<size_t>& dims)
+{
+    size_t trailing = 1;
+    for (size_t k = 1; k < dims.size(); ++k)
+        trailing *= dims[k];
+    Array a = dense(dims.at(0), trailing);
+    a->ndims = dims.size() < 2 ? 2 : dims.size();
+    return a;
+}
+
 Array ofClass(Class c, size_t rows, size_t cols) { return Array(newFull(c, rows, cols, false)); }
 
 Array complexDense(size_t rows, size_t cols)
@@ -176,7 +188,7 @@ std::vector<double> values(const mxArray* a)
 bool sameBits(const mxArray* a, const mxArray* b)
 {
     if (a->cls != b->cls || a->complex != b->complex || a->sparse != b->sparse ||
-        a->m != b->m || a->n != b->n || a->count != b->count)
+        a->m != b->m || a->n != b->n || a->ndims != b->ndims || a->count != b->count)
         return false;
     const size_t bytes = a->count * elementSize(a->cls);
     if (std::memcmp(a->real, b->real, bytes) != 0)
@@ -217,6 +229,7 @@ Call Plugin::call(int nlhs, const std::vector<const mxArray*>& inputs) const
     std::vector<const mxArray*> prhs(inputs);
 
     g_created.clear();
+    g_uninitialised = 0;
     g_printed.clear();
     g_inCall = true;
     try {
@@ -229,6 +242,7 @@ Call Plugin::call(int nlhs, const std::vector<const mxArray*>& inputs) const
     g_inCall = false;
 
     c.created = g_created.size();
+    c.uninitialised = g_uninitialised;
     c.printed = g_printed;
     for (mxArray* out : plhs) {
         auto it = std::find(g_created.begin(), g_created.end(), out);
@@ -275,6 +289,7 @@ double* mxGetPr(const mxArray* a) { return reinterpret_cast<double*>(a->real); }
 size_t mxGetM(const mxArray* a) { return a->m; }
 size_t mxGetN(const mxArray* a) { return a->n; }
 size_t mxGetNumberOfElements(const mxArray* a) { return a->m * a->n; }
+mwSize mxGetNumberOfDimensions(const mxArray* a) { return a->ndims; }
 bool mxIsDouble(const mxArray* a) { return a->cls == Class::Double; }
 bool mxIsSparse(const mxArray* a) { return a->sparse; }
 bool mxIsComplex(const mxArray* a) { return a->complex; }
@@ -306,6 +321,21 @@ mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity flag)
     }
     if (testhost::g_inCall)
         testhost::g_created.push_back(a);
+    return a;
+}
+
+mxArray* mxCreateUninitNumericMatrix(size_t m, size_t n, mxClassID classid, mxComplexity flag)
+{
+    if (classid != mxDOUBLE_CLASS)
+        testhost::hostError("testhost:unsupported", "only double arrays are made here");
+    mxArray* a = mxCreateDoubleMatrix(m, n, flag);
+    // What an uninitialised array may hold: a NaN with a payload, so that a
+    // kernel that reads before it writes shows in its result.
+    const uint64_t poison = 0x7ff8deadbeef0000ULL;
+    for (size_t i = 0; i < a->count; ++i)
+        std::memcpy(a->real + 8 * i, &poison, 8);
+    if (testhost::g_inCall)
+        ++testhost::g_uninitialised;
     return a;
 }
 

@@ -28,6 +28,9 @@ using Array = std::unique_ptr<mxArray, Deleter>;
 // A real full double array, column-major; zero-filled when `values` is empty.
 Array dense(size_t rows, size_t cols, const std::vector<double>& values = {});
 Array scalar(double value);
+// A real full double array of three or more dimensions (mxGetN is the
+// product of all but the first), zero-filled.
+Array denseNd(const std::vector<size_t>& dims);
 // A full array of another class (zero-filled), or a complex double one.
 Array ofClass(Class c, size_t rows, size_t cols);
 Array complexDense(size_t rows, size_t cols);
@@ -51,6 +54,7 @@ struct Call {
     std::string message;
     std::string printed;       // everything passed to mexPrintf
     size_t created = 0;        // arrays the plug-in created, kept or not
+    size_t uninitialised = 0;  // of those, created without zero fill
     bool strayOutput = false;  // a slot of plhs holds something the host did not create
     bool inputsChanged = false;
     std::vector<Array> outputs;  // plhs, one entry per slot (max(nlhs, 1) slots)

@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "bits.h"
-#include "blas.h"
 #include "guarded.h"
-#include "kernels.h"
+#include "paths.h"
+#include "lowrank/blas.h"
+#include "lowrank/kernels.h"
 #include "reference.h"
+#include "simd.h"
 
 using testing_util::bitsOf;
 using testing_util::kInf;
 using testing_util::kNaN;
+using testing_util::paths;
 using testing_util::sameBits;
 
 namespace {
@@ -45,18 +48,29 @@ Sample randomSample(std::mt19937_64& rng, int64_t r, int64_t L, bool adversarial
     return s;
 }
 
+const tbx::Exec kPlain{tbx::Path::plain, 1};
+
+lowrank::Factors factorsOf(const Sample& s) { return {s.Xt.data(), s.Y.data(), s.r}; }
+lowrank::Samples samplesOf(const Sample& s) { return {s.I.data(), s.J.data(), s.L}; }
+
+// The loop form on every path; the paths must agree bit for bit.
 std::vector<double> loopForm(const Sample& s)
 {
-    std::vector<double> v(static_cast<size_t>(s.L), -7.0);
-    lowrank::obsprodKernel(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(), s.J.data(), v.data());
-    return v;
+    std::vector<double> first;
+    for (const tbx::Exec& ex : paths()) {
+        std::vector<double> v(static_cast<size_t>(s.L), -7.0);
+        lowrank::obsprodKernel(factorsOf(s), samplesOf(s), v.data(), ex);
+        if (first.empty())
+            first = v;
+        EXPECT_TRUE(sameBits(first, v)) << "path " << tbx::pathName(ex.path);
+    }
+    return first;
 }
 
 std::vector<double> blasForm(const Sample& s, int64_t limit)
 {
     std::vector<double> v(static_cast<size_t>(s.L), -7.0);
-    lowrank::obsprodBlasKernel(ddot_, s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(),
-                               s.J.data(), v.data(), limit);
+    lowrank::obsprodBlasKernel(ddot_, factorsOf(s), samplesOf(s), v.data(), kPlain, limit);
     return v;
 }
 
@@ -155,31 +169,20 @@ TEST(NzfillKernel, CopiesBitsAndNothingMore)
     std::memcpy(&sn, &snan, sizeof sn);
     const std::vector<double> src = {sn, -0.0, 0.0, kInf, -kInf, 4.9e-324, 1.5, 9.0};
     for (int64_t n : {0, 1, 6}) {
-        std::vector<double> dst(8, 3.25), expected(8, 3.25), viaBlas(8, 3.25);
-        lowrank::nzfillKernel(dst.data(), src.data(), n);
+        std::vector<double> expected(8, 3.25), viaBlas(8, 3.25);
         ref::nzfill(expected.data(), src.data(), n);
-        lowrank::copyInChunks(dcopy_, n, src.data(), viaBlas.data());
-        for (size_t i = 0; i < dst.size(); ++i) {
-            EXPECT_EQ(bitsOf(expected[i]), bitsOf(dst[i])) << n << " " << i;
-            EXPECT_EQ(bitsOf(expected[i]), bitsOf(viaBlas[i])) << n << " " << i;
+        lowrank::nzfillBlasKernel(dcopy_, viaBlas.data(), src.data(), n, kPlain);
+        EXPECT_TRUE(sameBits(expected, viaBlas)) << n;
+        for (const tbx::Exec& ex : paths()) {
+            std::vector<double> dst(8, 3.25);
+            lowrank::nzfillKernel(dst.data(), src.data(), n, ex);
+            for (size_t i = 0; i < dst.size(); ++i)
+                EXPECT_EQ(bitsOf(expected[i]), bitsOf(dst[i])) << n << " " << i;
         }
     }
     std::vector<double> same = src;  // source and destination the same array
-    lowrank::nzfillKernel(same.data(), same.data(), 8);
+    lowrank::nzfillKernel(same.data(), same.data(), 8, kPlain);
     EXPECT_EQ(bitsOf(sn), bitsOf(same[0]));
-}
-
-TEST(ColumnCheck, AcceptsWholeColumnsOnly)
-{
-    // Columns of 2 doubles, 3 columns: offsets 0 .. 4 are whole columns.
-    const std::vector<double> good = {1, 3, 2.5, 3.4, 0.9};
-    EXPECT_EQ(-1, lowrank::firstColumnOutside(good.data(), 5, 2, 3));
-    for (double bad : {kNaN, kInf, -kInf, 0.0, -1.0, 0.4, 3.5, 4.0, 1e300}) {
-        const std::vector<double> idx = {1, 2, bad};
-        EXPECT_EQ(2, lowrank::firstColumnOutside(idx.data(), 3, 2, 3)) << bad;
-        EXPECT_EQ(-1, lowrank::firstColumnOutside(idx.data(), 2, 2, 3)) << bad;
-        EXPECT_EQ(-1, lowrank::firstColumnOutside(idx.data(), 3, 0, 0)) << bad;  // nothing read
-    }
 }
 
 // ---- The AVX2 paths -------------------------------------------------------
@@ -222,24 +225,23 @@ TEST(ObsprodLanes, MatchesReferenceForEveryRankAndCount)
                     ref::obsprod(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(), s.J.data());
                 // The factors end where a read faults.
                 const testing_util::Guarded Xt(s.Xt), Y(s.Y);
-                std::vector<double> fast(static_cast<size_t>(L), -7.0);
-                lowrank::obsprodKernel(s.r, s.L, Xt.data(), Y.data(), s.I.data(), s.J.data(),
-                                       fast.data());
-                EXPECT_TRUE(sameBits(expected, fast)) << "r=" << r << " L=" << L;
-                std::vector<double> v(static_cast<size_t>(L), -7.0);
-                lowrank::plain::obsprodKernel(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(),
-                                              s.J.data(), v.data());
-                EXPECT_TRUE(sameBits(expected, v)) << "plain r=" << r << " L=" << L;
+                for (const tbx::Exec& ex : paths()) {
+                    std::vector<double> v(static_cast<size_t>(L), -7.0);
+                    lowrank::obsprodKernel({Xt.data(), Y.data(), s.r}, samplesOf(s), v.data(), ex);
+                    EXPECT_TRUE(sameBits(expected, v))
+                        << tbx::pathName(ex.path) << " r=" << r << " L=" << L;
+                }
             }
     for (int64_t r : {17, 33, 64}) {
         const Sample s = edgeSample(rng, r, 50, true);
         const testing_util::Guarded Xt(s.Xt), Y(s.Y);
-        std::vector<double> fast(50, -7.0);
-        lowrank::obsprodKernel(s.r, s.L, Xt.data(), Y.data(), s.I.data(), s.J.data(),
-                               fast.data());
-        EXPECT_TRUE(sameBits(
-            ref::obsprod(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(), s.J.data()), fast))
-            << "r=" << r;
+        for (const tbx::Exec& ex : paths()) {
+            std::vector<double> v(50, -7.0);
+            lowrank::obsprodKernel({Xt.data(), Y.data(), s.r}, samplesOf(s), v.data(), ex);
+            EXPECT_TRUE(sameBits(
+                ref::obsprod(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(), s.J.data()), v))
+                << "r=" << r;
+        }
     }
 }
 
@@ -265,23 +267,20 @@ TEST(NzfillLanes, BlockCopyAndOverlapKeepTheLoopsResult)
         x = normal(rng);
     src[7] = kNaN;
     src[8] = -0.0;
-    for (int64_t n : {0, 1, 2, 3, 4, 5, 999, 1000}) {
-        std::vector<double> dst(1002, 3.5), expected(1002, 3.5), plainDst(1002, 3.5);
-        lowrank::nzfillKernel(dst.data() + 1, src.data(), n);
-        lowrank::plain::nzfillKernel(plainDst.data() + 1, src.data(), n);
-        ref::nzfill(expected.data() + 1, src.data(), n);
-        for (size_t i = 0; i < dst.size(); ++i) {
-            EXPECT_EQ(bitsOf(expected[i]), bitsOf(dst[i])) << n << " " << i;
-            EXPECT_EQ(bitsOf(expected[i]), bitsOf(plainDst[i])) << n << " " << i;
+    for (int64_t n : {0, 1, 2, 3, 4, 5, 999, 1000})
+        for (const tbx::Exec& ex : paths()) {
+            std::vector<double> dst(1002, 3.5), expected(1002, 3.5);
+            lowrank::nzfillKernel(dst.data() + 1, src.data(), n, ex);
+            ref::nzfill(expected.data() + 1, src.data(), n);
+            EXPECT_TRUE(sameBits(expected, dst)) << n << " " << tbx::pathName(ex.path);
         }
-    }
     // Overlapping arrays (which two host arrays never are) keep the loop's
     // forward order: copying one place up repeats the first value.
     for (int64_t shift : {-3, -1, 1, 3}) {
         std::vector<double> a(src.begin(), src.begin() + 64), b = a;
         double* dst = a.data() + 8 + shift;
         double* bdst = b.data() + 8 + shift;
-        lowrank::nzfillKernel(dst, a.data() + 8, 40);
+        lowrank::nzfillKernel(dst, a.data() + 8, 40, kPlain);
         ref::nzfill(bdst, b.data() + 8, 40);
         EXPECT_TRUE(sameBits(b, a)) << shift;
     }
@@ -289,11 +288,11 @@ TEST(NzfillLanes, BlockCopyAndOverlapKeepTheLoopsResult)
 
 TEST(NzfillLanes, LargeCopiesMoveEveryBitAndNothingElse)
 {
-    // Past lanes::kStreamingBytes the copy streams past the caches, from
+    // Past kStreamingBytes the copy streams past the caches, from
     // every alignment of the destination; any 64-bit pattern (signalling
     // NaNs with payloads included) must arrive unchanged, and nothing beside
     // the n values may be written.
-    const int64_t n = lowrank::lanes::kStreamingBytes / 8 + 13;
+    const int64_t n = tbx::simd::kStreamingBytes / 8 + 13;
     std::mt19937_64 rng(81);
     std::vector<uint64_t> bits(static_cast<size_t>(n));
     for (uint64_t& b : bits)
@@ -304,7 +303,8 @@ TEST(NzfillLanes, LargeCopiesMoveEveryBitAndNothingElse)
     std::memcpy(src.data(), bits.data(), bits.size() * 8);
     for (size_t shift = 0; shift < 4; ++shift) {
         std::vector<double> buffer(static_cast<size_t>(n) + 8, 2.5);
-        lowrank::nzfillKernel(buffer.data() + shift, src.data(), n);
+        lowrank::nzfillKernel(buffer.data() + shift, src.data(), n,
+                              paths().back());
         EXPECT_EQ(0, std::memcmp(buffer.data() + shift, src.data(), src.size() * 8)) << shift;
         for (size_t i = 0; i < buffer.size(); ++i) {
             if (i < shift || i >= shift + static_cast<size_t>(n)) {

@@ -7,7 +7,8 @@ function test_package_install (tarball, testdirs)
   assert (exist (tarball, 'file') > 0, ['no tarball at ' tarball]);
   for d = strsplit (path (), pathsep ())
     % The package alone must provide the functions.
-    assert (isempty (dir (fullfile (d{1}, 'penval.mex'))), ['a toolbox is already on the path: ' d{1}]);
+    assert (isempty (dir (fullfile (d{1}, 'penval.mex'))) && isempty (dir (fullfile (d{1}, 'penval.oct'))), ...
+            ['a toolbox is already on the path: ' d{1}]);
   end
 
   root = tempname ();
@@ -24,11 +25,10 @@ function test_package_install (tarball, testdirs)
   assert (strncmp (list{1}.dir, root, numel (root)), list{1}.dir);
   pkg ('load', 'mextoolbox');
 
-  names = {'penval', 'penslope', 'linkdev', 'ceilgap', 'floorgap', ...
-           'pairsq', 'obsprod', 'obsprod_blas', 'nzfill', 'nzfill_blas'};
+  names = {toolbox_plugin_list().name};
   for k = 1:numel (names)
     where = which (names{k});
-    assert (strncmp (where, root, numel (root)) && strcmp (where(end-3:end), '.mex'), ...
+    assert (strncmp (where, root, numel (root)) && strcmp (where(end-3:end), '.oct'), ...
             sprintf ('%s runs from %s, not the installed plug-in', names{k}, where));
     text = evalc (['help ' names{k}]);
     assert (! isempty (strfind (text, 'Example')) && ! isempty (strfind (text, 'Errors')), ...

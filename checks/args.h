@@ -1,0 +1,77 @@
+// What the argument checks see of a call, whatever the host: each input as a
+// class, a shape and, for real doubles, a pointer to its values; and what a
+// check hands back when it refuses a call.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace chk {
+
+// One input, as the host adaptor describes it.
+struct Arg {
+    bool isDouble = false;  // of class double (real or complex, full or sparse)
+    bool complex = false;
+    bool sparse = false;
+    int ndims = 2;
+    int64_t rows = 0;
+    int64_t cols = 0;    // every dimension after the first, multiplied
+    int64_t stored = 0;  // doubles behind the values: nnz when sparse, rows*cols when full
+    // The real values (the stored ones when sparse) of a double array; null
+    // until asked for (Args::values), for other classes always.
+    const double* data = nullptr;
+    // Why the values cannot be written in place, or null when they can:
+    // the host keeps this input in some other form than its own array of
+    // doubles, or shares that array with a value that is not this input.
+    const char* notWritable = nullptr;
+
+    int64_t numel() const { return rows * cols; }
+    bool realFullDouble() const { return isDouble && !complex && !sparse; }
+    bool realDouble() const { return isDouble && !complex; }
+};
+
+// The checks look at no input past this many (a plug-in reads six at most);
+// the adaptors describe only these.
+constexpr int kMaxInputs = 8;
+
+// The call: the plug-in's name, its inputs and the number of outputs asked
+// for. `values` reaches an input's doubles, which an adaptor may only form
+// when they are first asked for (Octave keeps a range as its endpoints).
+struct Args {
+    const char* plugin = "";
+    int nargin = 0;
+    int nargout = 0;
+    Arg* in = nullptr;  // the first min(nargin, kMaxInputs) inputs
+    const double* (*fetch)(void* host, int i) = nullptr;
+    void* host = nullptr;
+
+    const Arg& operator[](int i) const { return in[i]; }
+    const double* values(int i) const
+    {
+        if (in[i].data == nullptr && fetch != nullptr)
+            in[i].data = fetch(host, i);
+        return in[i].data;
+    }
+};
+
+// A refused call: `reason` names it ("<plugin>:<reason>" is the error's
+// identifier); an empty reason marks one of the plug-ins' own fixed messages,
+// raised without identifier.
+struct Failure {
+    std::string reason;
+    std::string message;
+};
+using Outcome = std::optional<Failure>;
+
+// A failure with identifier; the message is printf-like.
+Failure fail(const char* reason, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+// One of the fixed messages, without identifier.
+Failure fixed(const char* message);
+
+}  // namespace chk

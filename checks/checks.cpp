@@ -1,0 +1,238 @@
+#include "checks.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <limits>
+
+namespace chk {
+
+Failure fail(const char* reason, const char* format, ...)
+{
+    char message[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    return Failure{reason, message};
+}
+
+Failure fixed(const char* message) { return Failure{"", message}; }
+
+namespace {
+
+// Every input a plug-in reads must have been passed.
+Outcome enoughInputs(const Args& a, int needed, const char* usage)
+{
+    if (a.nargin < needed)
+        return fail("notEnoughInputs", "%d inputs needed, %d given. %s", needed,
+                    a.nargin < 0 ? 0 : a.nargin, usage);
+    return {};
+}
+
+Outcome realFullDouble(const Args& a, int i, const char* name)
+{
+    if (!a[i].realFullDouble())
+        return fail("notRealDouble", "%s must be a real, full (non-sparse) double array", name);
+    return {};
+}
+
+// A constraint table: a real full double array with at least `columns`
+// columns whenever it has rows. An empty table, [] included, has no rows and
+// is accepted.
+Outcome table(const Args& a, int i, const char* name, int64_t columns, distgeom::Table& T)
+{
+    if (Outcome o = realFullDouble(a, i, name))
+        return o;
+    if (a[i].rows > 0 && a[i].cols < columns)
+        return fail("tooFewColumns", "%s has %lld columns; it needs at least %lld", name,
+                    static_cast<long long>(a[i].cols), static_cast<long long>(columns));
+    T.T = a.values(i);
+    T.m = a[i].rows;
+    return {};
+}
+
+Outcome points(const Args& a, int i, distgeom::Points& X)
+{
+    if (Outcome o = realFullDouble(a, i, "X"))
+        return o;
+    X.X = a.values(i);
+    X.d = a[i].rows;
+    X.n = a[i].cols;
+    return {};
+}
+
+// The first four elements of a real full double array.
+Outcome fourWeights(const Args& a, int i, const char* name, double out[4])
+{
+    if (Outcome o = realFullDouble(a, i, name))
+        return o;
+    if (a[i].numel() < 4)
+        return fail("tooFewElements", "%s must have at least 4 elements", name);
+    const double* w = a.values(i);
+    for (int k = 0; k < 4; ++k)
+        out[k] = w[k];
+    return {};
+}
+
+// Every row of T names two whole points of X. With d = 0 no coordinate is
+// ever read, so every row is accepted.
+Outcome rowsInside(const distgeom::Table& T, const char* name, const distgeom::Points& X)
+{
+    if (X.d == 0)
+        return {};
+    const tbx::Path path = tbx::kernelPath().path;
+    int64_t r = firstOutside(T.T, T.m, X.d, X.n, path);
+    const int64_t rj = firstOutside(T.T + T.m, r < 0 ? T.m : r, X.d, X.n, path);
+    if (rj >= 0)
+        r = rj;
+    if (r >= 0)
+        return fail("pointOutside",
+                    "row %lld of %s names a point outside X (point numbers run from 1 to %lld)",
+                    static_cast<long long>(r + 1), name, static_cast<long long>(X.n));
+    return {};
+}
+
+// A count given as a double, L: its first element truncated toward zero.
+double firstValue(const Args& a, int i) { return a.values(i)[0]; }
+
+}  // namespace
+
+Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p)
+{
+    if (Outcome o = enoughInputs(a, 6, usage))
+        return o;
+    if (Outcome o = points(a, 0, p.X))
+        return o;
+    if (Outcome o = table(a, 1, "D", 3, p.D))
+        return o;
+    if (Outcome o = table(a, 2, "Lb", 4, p.Lb))
+        return o;
+    if (Outcome o = table(a, 3, "Ub", 4, p.Ub))
+        return o;
+    double w[4], t[4];
+    if (Outcome o = fourWeights(a, 4, "w", w))
+        return o;
+    if (Outcome o = fourWeights(a, 5, "t", t))
+        return o;
+    p.w = distgeom::Weights{w[0], w[1], w[2], w[3], t[0], t[1], t[2], t[3]};
+    if (Outcome o = rowsInside(p.D, "D", p.X))
+        return o;
+    if (Outcome o = rowsInside(p.Lb, "Lb", p.X))
+        return o;
+    return rowsInside(p.Ub, "Ub", p.X);
+}
+
+Outcome report(const Args& a, const char* usage, const char* name, distgeom::Points& X,
+               distgeom::Table& T)
+{
+    if (Outcome o = enoughInputs(a, 2, usage))
+        return o;
+    if (Outcome o = points(a, 0, X))
+        return o;
+    if (Outcome o = table(a, 1, name, 3, T))
+        return o;
+    return rowsInside(T, name, X);
+}
+
+Outcome pairsq(const Args& a, distgeom::Points& X)
+{
+    if (a.nargin < 1)
+        return fail("noInput", "one input needed: Q = pairsq (X)");
+    if (!a[0].isDouble)
+        return fixed("Input of inproper type");
+    if (a[0].sparse || a[0].complex)
+        return fail("notRealFull", "X must be a real, full (non-sparse) double array");
+    const int64_t n = a[0].cols;
+    // The n*n doubles of Q must have a size the host can form: past this a
+    // host that multiplies n by n without a check would wrap around and hand
+    // back too small an array.
+    if (n > 0 && n > std::numeric_limits<int64_t>::max() / static_cast<int64_t>(sizeof(double)) / n)
+        return fail("tooLarge", "X has %lld points; their %lld-by-%lld result cannot exist",
+                    static_cast<long long>(n), static_cast<long long>(n),
+                    static_cast<long long>(n));
+    X.X = a.values(0);
+    X.d = a[0].rows;
+    X.n = n;
+    return {};
+}
+
+Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s)
+{
+    // The fixed messages come first, in their order, from the sizes alone.
+    if (a.nargin != 5 || a.nargout > 1)
+        return fixed("Usage: v = obsprod (Xt, Y, I, J, L)");
+    const int64_t m = a[0].cols, n = a[1].cols, r = a[0].rows;
+    if (a[1].rows != r)
+        return fixed("rows of Xt must be equal to rows of Y");
+    if (r > m || r > n)
+        return fixed("rank must be r <= min(m,n)");
+
+    const char* names[] = {"Xt", "Y", "I", "J", "L"};
+    for (int i = 0; i < 5; ++i)
+        if (Outcome o = realFullDouble(a, i, names[i]))
+            return o;
+    if (a[4].numel() == 0)
+        return fail("badCount", "L is empty; it must hold the number of products");
+
+    // L truncated toward zero; none for a NaN or negative L. A positive L
+    // beyond 64 bits asks for more products than any I can hold.
+    const double value = firstValue(a, 4);
+    int64_t L = tbx::truncToInt64(value);
+    if (L == std::numeric_limits<int64_t>::min() && value > 0)
+        L = std::numeric_limits<int64_t>::max();
+    if (L < 0)
+        L = 0;
+
+    if (L > a[2].numel())
+        return fail("indexTooShort", "I has %lld elements, fewer than L = %g",
+                    static_cast<long long>(a[2].numel()), value);
+    if (L > a[3].numel())
+        return fail("indexTooShort", "J has %lld elements, fewer than L = %g",
+                    static_cast<long long>(a[3].numel()), value);
+    f = lowrank::Factors{a.values(0), a.values(1), r};
+    s = lowrank::Samples{a.values(2), a.values(3), L};
+    const tbx::Path path = tbx::kernelPath().path;
+    const int64_t badI = firstOutside(s.I, L, r, m, path);
+    if (badI >= 0)
+        return fail("columnOutside", "I(%lld) = %g names no whole column of Xt (columns 1 to %lld)",
+                    static_cast<long long>(badI + 1), s.I[badI], static_cast<long long>(m));
+    const int64_t badJ = firstOutside(s.J, L, r, n, path);
+    if (badJ >= 0)
+        return fail("columnOutside", "J(%lld) = %g names no whole column of Y (columns 1 to %lld)",
+                    static_cast<long long>(badJ + 1), s.J[badJ], static_cast<long long>(n));
+    return {};
+}
+
+Outcome nzfill(const Args& a, Copy& c)
+{
+    if (a.nargin != 3 || a.nargout > 0)
+        return fixed("Usage:  SetSpv ( S, v, L )");
+    if (!a[0].realDouble())
+        return fail("notRealDouble", "S must be a real double array (sparse or full)");
+    // A sparse v would hand over its stored values, not its elements.
+    if (Outcome o = realFullDouble(a, 1, "v"))
+        return o;
+    if (Outcome o = realFullDouble(a, 2, "L"))
+        return o;
+    if (a[2].numel() == 0)
+        return fail("badCount", "L is empty; it must hold the number of values to copy");
+
+    const double value = firstValue(a, 2);
+    if (!(value > -1.0))  // NaN included
+        return fail("badCount", "L = %g is not a count of values to copy", value);
+    // value > -1, so the truncation is 0 or more, or the most negative
+    // integer for a value beyond 64 bits.
+    const int64_t n = tbx::truncToInt64(value);
+    const int64_t stored = a[0].stored;
+    if (n < 0 || n > stored)
+        return fail("countTooLarge", "L = %g is more than the %lld values S stores", value,
+                    static_cast<long long>(stored));
+    if (n > a[1].numel())
+        return fail("countTooLarge", "L = %g is more than the %lld values v holds", value,
+                    static_cast<long long>(a[1].numel()));
+    c.v = a.values(1);
+    c.n = n;
+    return {};
+}
+
+}  // namespace chk

@@ -1,0 +1,48 @@
+// The argument checks of every plug-in, host-free: each takes the call as
+// the host adaptor describes it (args.h) and either fills in what the kernel
+// needs or says why the call is refused. Every host raises the same errors,
+// in the same order, from these.
+#pragma once
+
+#include <cstdint>
+
+#include "args.h"
+#include "dispatch.h"
+#include "distgeom/kernels.h"
+#include "lowrank/kernels.h"
+
+namespace chk {
+
+// f = penval (X, D, Lb, Ub, w, t) and G = penslope (...): the point matrix,
+// the three tables (3, 4 and 4 columns when they have rows) and the weights.
+Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p);
+
+// e = linkdev (X, D), ceilgap (X, Ub), floorgap (X, Lb): the point matrix and
+// a table of at least 3 columns, named `table` in messages.
+Outcome report(const Args& a, const char* usage, const char* table, distgeom::Points& X,
+               distgeom::Table& T);
+
+// Q = pairsq (X).
+Outcome pairsq(const Args& a, distgeom::Points& X);
+
+// v = obsprod (Xt, Y, I, J, L), and obsprod_blas.
+Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s);
+
+// nzfill (S, v, L), and nzfill_blas: v's values and the count; S is written
+// in place through the host's own pointer.
+struct Copy {
+    const double* v = nullptr;
+    int64_t n = 0;
+};
+Outcome nzfill(const Args& a, Copy& c);
+
+// First k in 0 .. count-1 whose x[k] does not name a whole column of an
+// array of `columns` columns of `height` doubles, or -1 when all of them do.
+// The offset is formed as the kernels form it (tbx::columnOffset), so a
+// fractional index passes while the column it reads stays inside. With
+// height 0 nothing is ever read and every index passes. On the AVX2 path
+// four indices are checked at a time.
+int64_t firstOutside(const double* x, int64_t count, int64_t height, int64_t columns,
+                     tbx::Path path);
+
+}  // namespace chk

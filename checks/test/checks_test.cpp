@@ -1,0 +1,142 @@
+// The argument checks without a host: calls described by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <vector>
+
+#include "checks.h"
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+std::vector<tbx::Path> paths()
+{
+    std::vector<tbx::Path> all{tbx::Path::plain};
+    if (tbx::processorHasAvx2())
+        all.push_back(tbx::Path::avx2);
+    return all;
+}
+
+// A real full double input of the given shape over `values`.
+chk::Arg dense(const std::vector<double>& values, int64_t rows, int64_t cols)
+{
+    chk::Arg a;
+    a.isDouble = true;
+    a.rows = rows;
+    a.cols = cols;
+    a.stored = rows * cols;
+    a.data = values.data();
+    return a;
+}
+
+}  // namespace
+
+TEST(Indices, TheFirstIndexNamingNoWholeColumnIsFoundWhereverItIs)
+{
+    // For every kind of bad index, at every position of a long list (inside
+    // and after the groups of four): the index reported is the first bad
+    // one; fractional indices whose column stays inside pass.
+    const double bad[] = {kNaN, kInf, -kInf, 0.0, -1.0, 0.5, 5.5, 6.0, 1e300, -1e300,
+                          4294967297.0, 9.3e18, -9.3e18};
+    const double good[] = {1.0, 2.0, 5.0, 4.9, 2.5, 1.0000001, 0.9, 0.67};
+    for (tbx::Path path : paths())
+        for (int64_t height : {1, 3}) {
+            const int64_t columns = 5, count = 70;
+            for (double b : bad)
+                for (int at : {0, 3, 4, 5, 31, 64, 66, 69}) {
+                    std::vector<double> x(count);
+                    for (int k = 0; k < count; ++k)
+                        x[k] = good[k % std::size(good)];
+                    x[at] = b;
+                    if (at + 7 < count)
+                        x[at + 7] = b;  // a later bad one does not matter
+                    int64_t expected = -1;
+                    for (int k = 0; k < count && expected < 0; ++k)
+                        if (!tbx::columnInside(tbx::columnOffset(x[k], height), height, columns))
+                            expected = k;
+                    ASSERT_EQ(expected, chk::firstOutside(x.data(), count, height, columns, path))
+                        << "value " << b << " at " << at << ", height " << height << ", "
+                        << tbx::pathName(path);
+                }
+            const std::vector<double> x(count, 2.0);
+            EXPECT_EQ(-1, chk::firstOutside(x.data(), count, height, columns, path));
+            EXPECT_EQ(0, chk::firstOutside(x.data(), count, height, 0, path));  // no columns
+            EXPECT_EQ(-1, chk::firstOutside(x.data(), count, 0, 0, path));      // nothing read
+        }
+}
+
+TEST(Indices, ColumnsOfTwoAcceptWholeColumnsOnly)
+{
+    // Columns of 2 doubles, 3 columns: offsets 0 .. 4 are whole columns.
+    const std::vector<double> good = {1, 3, 2.5, 3.4, 0.9};
+    for (tbx::Path path : paths()) {
+        EXPECT_EQ(-1, chk::firstOutside(good.data(), 5, 2, 3, path));
+        for (double b : {kNaN, kInf, -kInf, 0.0, -1.0, 0.4, 3.5, 4.0, 1e300}) {
+            const std::vector<double> idx = {1, 2, b, 1, 1};
+            EXPECT_EQ(2, chk::firstOutside(idx.data(), 5, 2, 3, path)) << b;
+            EXPECT_EQ(-1, chk::firstOutside(idx.data(), 2, 2, 3, path)) << b;
+        }
+    }
+}
+
+TEST(Tables, TheRowReportedIsTheFirstWithEitherPointOutside)
+{
+    // Row 5 names a bad point j, row 9 a bad point i: row 5 is reported.
+    const int64_t m = 12;
+    std::vector<double> T(m * 3, 1.0), X(2 * 3, 0.0);
+    T[m + 4] = 4;  // point j of row 5; X has 3 points
+    T[8] = kNaN;   // point i of row 9
+    chk::Arg in[2] = {dense(X, 2, 3), dense(T, m, 3)};
+    chk::Args a;
+    a.plugin = "linkdev";
+    a.nargin = 2;
+    a.nargout = 1;
+    a.in = in;
+    distgeom::Points P;
+    distgeom::Table table;
+    const chk::Outcome o = chk::report(a, "usage", "D", P, table);
+    ASSERT_TRUE(o.has_value());
+    EXPECT_EQ("pointOutside", o->reason);
+    EXPECT_EQ("row 5 of D names a point outside X (point numbers run from 1 to 3)", o->message);
+    // Without coordinates nothing is read, and no point number is refused.
+    in[0] = dense(X, 0, 3);
+    EXPECT_FALSE(chk::report(a, "usage", "D", P, table).has_value());
+}
+
+TEST(Values, FormedOnlyWhenACheckReadsThem)
+{
+    // An adaptor may leave an input's values to be formed when asked for:
+    // a call refused on the class of its first input never asks.
+    int asked = 0;
+    std::vector<double> X = {0, 0, 3, 4}, T = {1, 2, 5};
+    struct Host {
+        int* asked;
+        std::vector<double>* arrays[2];
+    } host{&asked, {&X, &T}};
+    chk::Arg in[2] = {dense(X, 2, 2), dense(T, 1, 3)};
+    in[0].data = in[1].data = nullptr;
+    chk::Args a;
+    a.plugin = "ceilgap";
+    a.nargin = 2;
+    a.in = in;
+    a.host = &host;
+    a.fetch = [](void* h, int i) -> const double* {
+        auto* self = static_cast<Host*>(h);
+        ++*self->asked;
+        return self->arrays[i]->data();
+    };
+    distgeom::Points P;
+    distgeom::Table table;
+    in[0].complex = true;
+    EXPECT_EQ("notRealDouble", chk::report(a, "usage", "Ub", P, table)->reason);
+    EXPECT_EQ(0, asked);
+    in[0].complex = false;
+    EXPECT_FALSE(chk::report(a, "usage", "Ub", P, table).has_value());
+    EXPECT_EQ(2, asked);
+    EXPECT_EQ(X.data(), P.X);
+    EXPECT_EQ(T.data(), table.T);
+}

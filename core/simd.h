@@ -1,0 +1,106 @@
+// The vector vocabulary of every kernel's AVX2 path: the attribute that
+// compiles a function for AVX2, gathers of one coordinate from several
+// columns, the 4-by-4 transpose, column offsets of four indices at once, and
+// stores that may bypass the caches.
+//
+// Functions marked TBX_AVX2 are compiled for AVX2 alone, never FMA: a fused
+// multiply-add rounds once where the plain loops round the product and the
+// sum separately. They may only run where tbx::processorHasAvx2() holds
+// (dispatch.h chooses), so one binary runs the plain loops everywhere else.
+#pragma once
+
+#include <cstdint>
+
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+#define TBX_SIMD 1
+#include <immintrin.h>
+#define TBX_AVX2 __attribute__((target("avx2")))
+#else
+#define TBX_SIMD 0
+#endif
+
+namespace tbx::simd {
+
+constexpr int64_t kLanes = 4;  // doubles in one 256-bit vector
+
+// Results larger than this go to memory with streaming stores: they would
+// not stay in the caches, and a streaming store does not read the line it
+// replaces.
+constexpr int64_t kStreamingBytes = int64_t(8) << 20;
+
+#if TBX_SIMD
+
+// base[o[0]], base[o[1]], base[o[2]], base[o[3]]: one coordinate of four
+// points (or one row of four columns).
+TBX_AVX2 inline __m256d gather4(const double* base, const int64_t* o)
+{
+    const __m128d lo = _mm_loadh_pd(_mm_load_sd(base + o[0]), base + o[1]);
+    const __m128d hi = _mm_loadh_pd(_mm_load_sd(base + o[2]), base + o[3]);
+    return _mm256_insertf128_pd(_mm256_castpd128_pd256(lo), hi, 1);
+}
+
+// p[0][t], p[1][t], p[2][t], p[3][t].
+TBX_AVX2 inline __m256d gather4(const double* const* p, int64_t t)
+{
+    const __m128d lo = _mm_loadh_pd(_mm_load_sd(p[0] + t), p[1] + t);
+    const __m128d hi = _mm_loadh_pd(_mm_load_sd(p[2] + t), p[3] + t);
+    return _mm256_insertf128_pd(_mm256_castpd128_pd256(lo), hi, 1);
+}
+
+// r[u] lane l = a_l lane u: the rows of a 4-by-4 block whose columns are
+// a0 .. a3, and the other way round.
+TBX_AVX2 inline void transpose4(__m256d a0, __m256d a1, __m256d a2, __m256d a3, __m256d* r)
+{
+    const __m256d t0 = _mm256_unpacklo_pd(a0, a1);
+    const __m256d t1 = _mm256_unpackhi_pd(a0, a1);
+    const __m256d t2 = _mm256_unpacklo_pd(a2, a3);
+    const __m256d t3 = _mm256_unpackhi_pd(a2, a3);
+    r[0] = _mm256_permute2f128_pd(t0, t2, 0x20);
+    r[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
+    r[2] = _mm256_permute2f128_pd(t0, t2, 0x31);
+    r[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
+
+// (x - 1) * height for four 1-based indices, each step rounded to double and
+// the product truncated toward zero, as tbx::columnOffset forms it, still as
+// doubles.
+TBX_AVX2 inline __m256d truncatedOffsets4(__m256d x, __m256d height)
+{
+    return _mm256_round_pd(_mm256_mul_pd(_mm256_sub_pd(x, _mm256_set1_pd(1.0)), height),
+                           _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+}
+
+// The same offsets as integers. Only for offsets the caller knows to lie in
+// 0 .. 2^51 (checked indices): adding 2^52 to such a double leaves the
+// integer in the low bits of its pattern.
+TBX_AVX2 inline __m256i columnOffsets4(const double* x, __m256d height)
+{
+    const __m256d two52 = _mm256_set1_pd(4503599627370496.0);
+    const __m256d o = truncatedOffsets4(_mm256_loadu_pd(x), height);
+    return _mm256_sub_epi64(_mm256_castpd_si256(_mm256_add_pd(o, two52)),
+                            _mm256_castpd_si256(two52));
+}
+
+// o[b] = columnOffset(x[b], height) for b = 0 .. count-1, count a multiple of
+// four, all of them checked indices.
+TBX_AVX2 inline void columnOffsets(const double* x, int64_t count, int64_t height, int64_t* o)
+{
+    const __m256d h = _mm256_set1_pd(static_cast<double>(height));
+    for (int64_t b = 0; b < count; b += kLanes)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + b), columnOffsets4(x + b, h));
+}
+
+// A vector store, past the caches when Streaming (then p must be aligned to
+// 32 bytes).
+template <bool Streaming>
+TBX_AVX2 inline void store(double* p, __m256d v)
+{
+    if constexpr (Streaming)
+        _mm256_stream_pd(p, v);
+    else
+        _mm256_storeu_pd(p, v);
+}
+
+#endif  // TBX_SIMD
+
+}  // namespace tbx::simd
