@@ -20,6 +20,16 @@ Failure fixed(const char* message) { return Failure{"", message}; }
 
 namespace {
 
+// A plug-in returns one value: a call asking for more would leave Octave
+// with outputs that were never made.
+Outcome oneOutput(const Args& a)
+{
+    if (a.nargout > 1)
+        return fail("tooManyOutputs", "%d outputs requested; %s returns one", a.nargout,
+                    a.plugin);
+    return {};
+}
+
 // Every input a plug-in reads must have been passed.
 Outcome enoughInputs(const Args& a, int needed, const char* usage)
 {
@@ -51,10 +61,14 @@ Outcome table(const Args& a, int i, const char* name, int64_t columns, distgeom:
     return {};
 }
 
+// The point matrix: d-by-n, and two-dimensional, as the result of penslope
+// (the shape of X) and the tables are read.
 Outcome points(const Args& a, int i, distgeom::Points& X)
 {
     if (Outcome o = realFullDouble(a, i, "X"))
         return o;
+    if (a[i].ndims > 2)
+        return fail("notMatrix", "X has %d dimensions; it must be a d-by-n matrix", a[i].ndims);
     X.X = a.values(i);
     X.d = a[i].rows;
     X.n = a[i].cols;
@@ -99,6 +113,8 @@ double firstValue(const Args& a, int i) { return a.values(i)[0]; }
 
 Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p)
 {
+    if (Outcome o = oneOutput(a))
+        return o;
     if (Outcome o = enoughInputs(a, 6, usage))
         return o;
     if (Outcome o = points(a, 0, p.X))
@@ -125,6 +141,8 @@ Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p)
 Outcome report(const Args& a, const char* usage, const char* name, distgeom::Points& X,
                distgeom::Table& T)
 {
+    if (Outcome o = oneOutput(a))
+        return o;
     if (Outcome o = enoughInputs(a, 2, usage))
         return o;
     if (Outcome o = points(a, 0, X))
@@ -136,6 +154,8 @@ Outcome report(const Args& a, const char* usage, const char* name, distgeom::Poi
 
 Outcome pairsq(const Args& a, distgeom::Points& X)
 {
+    if (Outcome o = oneOutput(a))
+        return o;
     if (a.nargin < 1)
         return fail("noInput", "one input needed: Q = pairsq (X)");
     if (!a[0].isDouble)
@@ -209,6 +229,12 @@ Outcome nzfill(const Args& a, Copy& c)
         return fixed("Usage:  SetSpv ( S, v, L )");
     if (!a[0].realDouble())
         return fail("notRealDouble", "S must be a real double array (sparse or full)");
+    // Where the host shows that the write would not land in S's own values
+    // alone (Octave's native form sees this; through MEX it cannot be seen).
+    if (a[0].notWritable)
+        return fail("notWritable", "S cannot be written in place: %s. Make it a matrix of its "
+                    "own first (S = S + 0 for a full S, S = S * 1 for a sparse one)",
+                    a[0].notWritable);
     // A sparse v would hand over its stored values, not its elements.
     if (Outcome o = realFullDouble(a, 1, "v"))
         return o;

@@ -9,11 +9,14 @@
 //     X; linkdev, ceilgap and floorgap m-by-1 for a table of m rows; pairsq
 //     n-by-n and exactly symmetric; obsprod 1-by-max(0, trunc L); nzfill no
 //     output, S changed in its first trunc(L) stored values alone, to v's
-//     values bit for bit, every other input untouched.
-// Calls that the plug-ins document as errors (wrong argument counts, a
-// non-double X for pairsq, factors whose sizes do not match) must fail with
-// their message, and a call that reads an input of the wrong class must not
-// succeed.
+//     values as they were before the call, bit for bit, and every other
+//     input untouched but where its storage is S's (an alias, an overlapping
+//     part of one storage). penslope prints its diagnostics alone, at most
+//     100 lines and one that counts the rest.
+// Calls that the plug-ins document as errors (wrong argument counts, more
+// than one output, a non-double X for pairsq, factors whose sizes do not
+// match) must fail with their message, and a call that reads an input of
+// the wrong class must not succeed.
 #pragma once
 
 #include <string>

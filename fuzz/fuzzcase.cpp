@@ -171,6 +171,7 @@ bool operator==(const Input& a, const Input& b)
     return a.rowsIndex % kDims.size() == b.rowsIndex % kDims.size() &&
            a.colsIndex % kDims.size() == b.colsIndex % kDims.size() &&
            (a.kind != Kind::SparseDouble || a.slack % 4 == b.slack % 4) &&
+           (a.kind != Kind::Part || a.offset % kPartOffsets == b.offset % kPartOffsets) &&
            sameBits(a.values, b.values);
 }
 
@@ -197,6 +198,8 @@ Case decode(const uint8_t* data, size_t size)
         a.colsIndex = in.byte() % kDims.size();
         if (a.kind == Kind::SparseDouble)
             a.slack = in.byte() % 4;
+        if (a.kind == Kind::Part)
+            a.offset = in.byte() % kPartOffsets;
         const int count = in.byte();
         for (int k = 0; k < count; ++k)
             a.values.push_back(readValue(in));
@@ -221,6 +224,8 @@ std::vector<uint8_t> encode(const Case& c)
         out.push_back(a.colsIndex);
         if (a.kind == Kind::SparseDouble)
             out.push_back(a.slack);
+        if (a.kind == Kind::Part)
+            out.push_back(a.offset);
         if (a.values.size() > 255)
             throw std::invalid_argument("fuzzcase: more than 255 values in one input");
         out.push_back(uint8_t(a.values.size()));

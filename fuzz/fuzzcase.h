@@ -5,10 +5,11 @@
 //   plug-in   1 byte, modulo the number of plug-ins (see kPlugins)
 //   nlhs      1 byte, modulo 4
 //   nrhs      1 byte, modulo 9; that many inputs follow
-//   input     kind byte (modulo 8, see Kind), then
+//   input     kind byte (modulo 9, see Kind), then
 //               Alias:  1 byte, modulo the number of earlier inputs
 //               others: rows byte, cols byte (each an index into kDims),
 //                       [sparse: 1 byte, extra storage slots modulo 4]
+//                       [part: 1 byte, its offset in the pool modulo 32]
 //                       count byte k, then k values
 //   value     1 lead byte:
 //               0..127    the integer lead - 8            (-8 .. 119)
@@ -45,8 +46,14 @@ enum class Kind : uint8_t {
     SparseDouble,   // real sparse double: the nonzero values stored
     ComplexDouble,  // complex full double: the values as the real part, imaginary 0
     Alias,          // the very same array as an earlier input
+    // A real full double array whose storage is part of a pool the case's
+    // parts share, from its offset on: parts overlap as two parts of one
+    // Octave array can. Each part's values are written into the pool in
+    // input order, so a later part's overwrite an earlier's where they meet.
+    Part,
 };
-constexpr int kKinds = 8;
+constexpr int kKinds = 9;
+constexpr int kPartOffsets = 32;
 
 constexpr int kMaxNlhs = 3;
 constexpr int kMaxNrhs = 8;
@@ -70,6 +77,7 @@ struct Input {
     uint8_t rowsIndex = 0, colsIndex = 0;  // into kDims
     uint8_t slack = 0;                     // sparse: storage slots beyond the stored entries
     uint8_t aliasOf = 0;                   // Alias: index of the earlier input
+    uint8_t offset = 0;                    // Part: where it starts in the pool
     std::vector<double> values;            // cycled over the elements
 
     uint64_t rows() const;  // after the element limit

@@ -108,6 +108,7 @@ const char* kindName(Kind k)
     case Kind::SparseDouble: return "sparse";
     case Kind::ComplexDouble: return "complex";
     case Kind::Alias: return "alias";
+    case Kind::Part: return "part";
     }
     return "?";
 }
@@ -117,9 +118,29 @@ const char* kindName(Kind k)
 Arrays build(const Case& c)
 {
     Arrays out;
+    // The pool the parts share: as long as the furthest part reaches, its
+    // parts' values written in input order.
+    uint64_t poolSize = 0;
+    for (const Input& a : c.inputs)
+        if (a.kind == Kind::Part)
+            poolSize = std::max(poolSize, a.offset % kPartOffsets + a.rows() * a.cols());
+    const mxArray* pool = nullptr;
+    if (poolSize > 0) {
+        out.owned.push_back(testhost::dense(1, poolSize));
+        pool = out.owned.back().get();
+        for (const Input& a : c.inputs)
+            if (a.kind == Kind::Part)
+                for (uint64_t i = 0; i < a.rows() * a.cols(); ++i)
+                    mxGetPr(pool)[a.offset % kPartOffsets + i] = a.element(i);
+    }
     for (const Input& a : c.inputs) {
         if (a.kind == Kind::Alias) {
             out.handles.push_back(out.handles.at(a.aliasOf));
+            continue;
+        }
+        if (a.kind == Kind::Part) {
+            out.owned.push_back(testhost::view(pool, a.offset % kPartOffsets, a.rows(), a.cols()));
+            out.handles.push_back(out.owned.back().get());
             continue;
         }
         const uint64_t m = a.rows(), n = a.cols();
@@ -188,6 +209,8 @@ std::string describe(const Case& c)
         s << " " << a.rows() << "x" << a.cols();
         if (a.kind == Kind::SparseDouble)
             s << " +" << a.slack % 4 << " slots";
+        if (a.kind == Kind::Part)
+            s << " at offset " << a.offset % kPartOffsets << " of the pool";
         s << " [";
         for (size_t k = 0; k < a.values.size(); ++k)
             s << (k ? " " : "") << a.values[k];

@@ -58,6 +58,14 @@ Input alias(uint8_t of)
 
 Input empty() { return dbl(0, 0, {}); }
 
+// A part of the case's shared pool, from `offset` on (see fuzzcase.h).
+Input part(uint8_t offset, uint64_t rows, uint64_t cols, std::vector<double> values)
+{
+    Input a = of(Kind::Part, rows, cols, std::move(values));
+    a.offset = offset;
+    return a;
+}
+
 struct Seeds {
     std::vector<std::pair<std::string, Case>> list;
 
@@ -125,6 +133,7 @@ void penaltySeeds(Seeds& s)
     for (const char* p : {"penval", "penslope"}) {
         const std::string n = p;
         s.add(n, "five-inputs", 1, {X, D, L, L, w});
+        s.add(n, "two-outputs", 2, {X, D, L, L, w, t});
         s.add(n, "no-inputs", 1, {});
         s.add(n, "single-X", 1, {of(Kind::Single, 2, 2, {0, 0, 3, 4}), D, L, L, w, t});
         s.add(n, "int32-D", 1, {X, of(Kind::Int32, 1, 3, {1, 2, 4}), L, L, w, t});
@@ -164,6 +173,7 @@ void reportSeeds(Seeds& s)
         s.add(n, "d-zero", 1, {dbl(0, 2, {}), row({kNaN, -4, 1})});
         // Bad inputs.
         s.add(n, "one-input", 1, {points()});
+        s.add(n, "two-outputs", 2, {points(), row({1, 2, 4})});
         s.add(n, "no-inputs", 1, {});
         s.add(n, "single-T", 1, {points(), of(Kind::Single, 1, 3, {1, 2, 4})});
         s.add(n, "sparse-X", 1, {sparse(2, 2, {0, 0, 3, 4}), row({1, 2, 4})});
@@ -187,7 +197,8 @@ void pairsqSeeds(Seeds& s)
     s.add(n, "d-zero", 1, {dbl(0, 3, {})});
     s.add(n, "one-point", 1, {dbl(3, 1, {1, 2, 3})});
     s.add(n, "infinite-coordinate", 1, {dbl(2, 3, {kInf, 0, 1, 2, kNaN, 1})});
-    s.add(n, "extra-input", 2, {points(), row({1, 2, 3})});
+    s.add(n, "extra-input", 1, {points(), row({1, 2, 3})});
+    s.add(n, "two-outputs", 2, {points()});
     s.add(n, "no-output-requested", 0, {dbl(3, 5, {1, -2, 0.5, 7, kInf, 3, -0.0, 9})});
     s.add(n, "many-points-no-rows", 1, {dbl(0, 46341, {})});
     // Bad inputs.
@@ -266,6 +277,12 @@ void nzfillSeeds(Seeds& s)
         s.add(n, "v-is-full-S", 0, {dbl(2, 2, {1, kNaN, -0.0, 4}), alias(0), row({4})});
         s.add(n, "count-is-S", 0, {dbl(1, 3, {2, 5, 6}), row({7, 8}), alias(0)});
         s.add(n, "v-as-matrix", 0, {S, dbl(2, 2, {7, 8, 9, 10}), row({4})});
+        // S and v parts of one storage that overlap, S after v and before
+        // it: the values are copied as if v were read first.
+        s.add(n, "S-overlaps-v-after", 0,
+              {part(3, 1, 8, {1, 2, 3, 4, 5, 6, 7, 8}), part(1, 1, 8, {9, 8, 7}), row({8})});
+        s.add(n, "S-overlaps-v-before", 0,
+              {part(1, 1, 8, {1, 2, 3, 4, 5, 6, 7, 8}), part(4, 1, 8, {9, 8, 7}), row({8})});
         // Bad inputs.
         s.add(n, "one-output", 1, {S, v, row({2})});
         s.add(n, "two-inputs", 0, {S, v});

@@ -2,6 +2,8 @@
 // the host's BLAS, one ddot_ per product, dcopy_ for the copy.
 #include "blas.h"
 
+#include <cstring>
+
 namespace lowrank {
 
 void obsprodBlasKernel(DotRoutine dot, const Factors& f, const Samples& s, double* v,
@@ -19,11 +21,41 @@ void obsprodBlasKernel(DotRoutine dot, const Factors& f, const Samples& s, doubl
     }
 }
 
+// Where src and dst overlap (two parts of one array), one dcopy_ would
+// read values it has already overwritten. The copy then goes in pieces no
+// longer than the distance between the two, each piece disjoint from what
+// it reads, in the order that reads every value before it is overwritten:
+// from the end when dst lies after src, from the start otherwise. The result
+// is the same as if all of src were read first.
 void nzfillBlasKernel(CopyRoutine copy, double* dst, const double* src, int64_t n,
                       const tbx::Exec& ex, int64_t limit)
 {
     (void)ex;
-    copyInChunks(copy, n, src, dst, limit);
+    const uintptr_t d = reinterpret_cast<uintptr_t>(dst), s = reinterpret_cast<uintptr_t>(src);
+    const uintptr_t bytes = static_cast<uintptr_t>(n > 0 ? n : 0) * sizeof(double);
+    const bool overlap = n > 0 && d != s && !(d + bytes <= s || s + bytes <= d);
+    if (!overlap) {
+        copyInChunks(copy, n, src, dst, limit);
+        return;
+    }
+    const uintptr_t apart = d > s ? d - s : s - d;
+    if (apart % sizeof(double) != 0) {  // not two parts of one array of doubles
+        std::memmove(dst, src, bytes);
+        return;
+    }
+    const int64_t step = static_cast<int64_t>(apart / sizeof(double));
+    if (d > s) {
+        for (int64_t end = n; end > 0;) {
+            const int64_t len = end < step ? end : step;
+            end -= len;
+            copyInChunks(copy, len, src + end, dst + end, limit);
+        }
+    } else {
+        for (int64_t start = 0; start < n; start += step) {
+            const int64_t len = n - start < step ? n - start : step;
+            copyInChunks(copy, len, src + start, dst + start, limit);
+        }
+    }
 }
 
 }  // namespace lowrank

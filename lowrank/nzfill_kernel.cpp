@@ -8,14 +8,6 @@
 namespace lowrank {
 namespace {
 
-// The plain loop: element by element in increasing i. Bytes, not arithmetic:
-// NaN payloads, signed zeros and infinities arrive exactly as they left.
-void copyLoop(double* dst, const double* src, int64_t n)
-{
-    for (int64_t i = 0; i < n; ++i)
-        std::memcpy(dst + i, src + i, sizeof(double));
-}
-
 #if TBX_SIMD
 // A large copy, 128 bytes at a time: unaligned loads, stores aligned to 32
 // bytes that bypass the caches (the destination is too large to stay there,
@@ -49,13 +41,14 @@ void nzfillKernel(double* dst, const double* src, int64_t n, const tbx::Exec& ex
     // onto itself.
     if (dst == src || n <= 0)
         return;
-    // Overlapping arrays keep the loop's forward order. For disjoint ones the
-    // loop's result is a block copy of the n values, made at the memory's
-    // speed.
+    // The values are moved as their bytes (NaN payloads, signed zeros and
+    // infinities arrive exactly as they left), as if all of src were read
+    // before dst is written: where the two overlap, as parts of one array
+    // can, no value is copied twice.
     const uintptr_t d = reinterpret_cast<uintptr_t>(dst), s = reinterpret_cast<uintptr_t>(src);
     const uintptr_t bytes = static_cast<uintptr_t>(n) * sizeof(double);
     if (!(d + bytes <= s || s + bytes <= d)) {
-        copyLoop(dst, src, n);
+        std::memmove(dst, src, bytes);
         return;
     }
 #if TBX_SIMD
@@ -66,7 +59,7 @@ void nzfillKernel(double* dst, const double* src, int64_t n, const tbx::Exec& ex
     }
 #endif
     (void)ex;
-    std::memcpy(dst, src, bytes);
+    std::memcpy(dst, src, bytes);  // disjoint arrays: the move is a block copy
 }
 
 }  // namespace lowrank

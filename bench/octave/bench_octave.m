@@ -34,17 +34,27 @@ function bench_octave (quick, native_dir, mex_dir, kernel_file)
   end
   runs = ifelse (quick, 1, 5);
 
+  % The forms take turns, twice, so that a drift of the machine's speed
+  % touches both alike; each keeps its fastest time.
   forms = {'native', native_dir; 'mex', mex_dir};
-  for k = 1:rows (forms)
-    put_on_path (forms{k, 2}, forms{3 - k, 2});
-    cases = collect (quick);
-    for c = 1:numel (cases)
-      times.(forms{k, 1})(c) = best_time (cases(c).plugin, runs);
-      if (k == 1)
-        result{c} = cases(c).plugin ();
+  times = struct ('native', [], 'mex', []);
+  for turn = 1:ifelse (quick, 1, 2)
+    for k = 1:rows (forms)
+      put_on_path (forms{k, 2}, forms{3 - k, 2});
+      cases = collect (quick);
+      for c = 1:numel (cases)
+        t = best_time (cases(c).plugin, runs);
+        if (turn > 1)
+          t = min (t, times.(forms{k, 1})(c));
+        end
+        times.(forms{k, 1})(c) = t;
+        if (turn == 1 && k == 1)
+          result{c} = cases(c).plugin ();
+        end
       end
     end
   end
+  put_on_path (native_dir, mex_dir);
 
   printf ('%-12s %-26s %9s %9s %9s %-15s %7s %9s %8s %-11s %s\n', 'plug-in', 'size', 'native', ...
           'MEX', 'host', '(host floor)', 'nat/host', 'Octave', 'speed-up', 'target', 'agreement');

@@ -130,3 +130,25 @@ inline void report(int kind, const double* X, int32_t d, const double* T, int32_
 }
 
 }  // namespace ref
+
+namespace ref {
+
+// What penslope prints of the diagnostics `text`: its first 100 lines, then
+// one line with how many more there were.
+inline std::string boundedDiagnostics(const std::string& text)
+{
+    size_t at = 0, lines = 0;
+    while (lines < 100 && (at = text.find('\n', at)) != std::string::npos) {
+        ++at;
+        ++lines;
+    }
+    if (lines < 100 || at == text.size())
+        return text;
+    size_t more = 0;
+    for (size_t i = at; i < text.size(); ++i)
+        more += text[i] == '\n';
+    return text.substr(0, at) + "penslope: " + std::to_string(more) +
+           " more lines like these not printed\n";
+}
+
+}  // namespace ref

@@ -258,3 +258,55 @@ TEST(Contract, NzfillMustRejectCountsBeyondTheStorage)
         EXPECT_EQ("", check("nzfill", in, failure("nzfill:badCount", "count"), 0)) << L;
     }
 }
+
+TEST(Contract, OneOutputAtMostWhereAPlugInReturnsOne)
+{
+    const Inputs in = penaltyInputs();
+    for (const char* p : {"penval", "penslope"}) {
+        EXPECT_NE("", check(p, in, success(testhost::dense(1, 1), 2), 2)) << p;
+        EXPECT_EQ("", check(p, in, failure(std::string(p) + ":tooManyOutputs", "2 outputs"), 2)) << p;
+    }
+    Inputs X;
+    X.add(testhost::dense(2, 2));
+    EXPECT_NE("", check("pairsq", X, success(testhost::dense(2, 2), 3), 3));
+}
+
+TEST(Contract, PenslopePrintsAHundredLinesAndCountsTheRest)
+{
+    const Inputs in = penaltyInputs();
+    std::string lines;
+    for (int k = 0; k < 100; ++k)
+        lines += k % 3 ? "Error! Unkonw Upper bound!\n" : "Error! Unkonw Lower bound!\n";
+    Call c = success(testhost::dense(2, 3));
+    c.printed = lines + "penslope: 12 more lines like these not printed\n";
+    EXPECT_EQ("", check("penslope", in, c));
+    c.printed = lines + "Error! Unkonw Lower bound!\n";  // a 101st line
+    EXPECT_NE("", check("penslope", in, c));
+    c.printed = lines + "penslope: many more lines like these not printed\n";
+    EXPECT_NE("", check("penslope", in, c));
+    c.printed = "penslope: 3 more lines like these not printed\n";  // before 100 lines
+    EXPECT_NE("", check("penslope", in, c));
+}
+
+TEST(Contract, NzfillOverlappingPartsActAsIfVWereReadFirst)
+{
+    // S is the pool's doubles 3 .. 8 and v its doubles 1 .. 6: after
+    // nzfill (S, v, 6) S holds v as it was, [1 2 3 4 5 6], and v (which
+    // shares S's storage from its third double on) holds [1 2 1 2 3 4].
+    Array pool = testhost::dense(1, 10, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    Inputs in;
+    in.add(testhost::view(pool.get(), 3, 1, 6));
+    in.add(testhost::view(pool.get(), 1, 1, 6));
+    in.add(testhost::scalar(6));
+    double* p = mxGetPr(pool.get());
+    const double right[] = {0, 1, 2, 1, 2, 3, 4, 5, 6, 9};
+    const double smeared[] = {0, 1, 2, 1, 2, 1, 2, 1, 2, 9};  // a forward loop's
+    std::copy(std::begin(smeared), std::end(smeared), p);
+    EXPECT_NE("", check("nzfill", in, nzfillSuccess(), 0));
+    std::copy(std::begin(right), std::end(right), p);
+    EXPECT_EQ("", check("nzfill", in, nzfillSuccess(), 0));
+    p[0] = -1;  // outside both: untouched, but no part of an input either
+    EXPECT_EQ("", check("nzfill", in, nzfillSuccess(), 0));
+    p[2] = -1;  // v's own double, not S's
+    EXPECT_NE("", check("nzfill", in, nzfillSuccess(), 0));
+}

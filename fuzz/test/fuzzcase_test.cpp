@@ -61,21 +61,26 @@ TEST(FuzzCase, EveryValueFormRoundTripsInItsShortestEncoding)
 
 TEST(FuzzCase, CasesOfEveryKindRoundTrip)
 {
-    Case c;
-    c.plugin = 8;
-    c.nlhs = 3;
-    for (int k = 0; k < fuzzcase::kKinds; ++k) {
-        Input a = input(Kind(k), 2, 3, {1, kNaN, 7.5});
-        if (a.kind == Kind::SparseDouble)
-            a.slack = 3;
-        if (a.kind == Kind::Alias) {
-            a = Input();
-            a.kind = Kind::Alias;
-            a.aliasOf = 1;
+    // Every kind once, at most kMaxNrhs inputs a case.
+    for (int first = 0; first < fuzzcase::kKinds; first += fuzzcase::kMaxNrhs) {
+        Case c;
+        c.plugin = 8;
+        c.nlhs = 3;
+        for (int k = first; k < fuzzcase::kKinds && k < first + fuzzcase::kMaxNrhs; ++k) {
+            Input a = input(Kind(k), 2, 3, {1, kNaN, 7.5});
+            if (a.kind == Kind::SparseDouble)
+                a.slack = 3;
+            if (a.kind == Kind::Part)
+                a.offset = 17;
+            if (a.kind == Kind::Alias) {
+                a = Input();
+                a.kind = Kind::Alias;
+                a.aliasOf = 1;
+            }
+            c.inputs.push_back(a);
         }
-        c.inputs.push_back(a);
+        EXPECT_TRUE(decoded(fuzzcase::encode(c)) == c);
     }
-    EXPECT_TRUE(decoded(fuzzcase::encode(c)) == c);
 }
 
 TEST(FuzzCase, MissingBytesReadAsZero)
@@ -223,4 +228,21 @@ TEST(FuzzCaseArrays, SparseStoresTheNonzeroValuesAndAliasesShareTheHandle)
 
     EXPECT_TRUE(mxIsComplex(a.handles[2]));
     EXPECT_EQ(3.0, mxGetPr(a.handles[2])[1]);
+}
+
+TEST(FuzzCaseArrays, PartsShareOnePoolAndOverlapWhereTheirOffsetsSay)
+{
+    // Parts at 3 (1-by-4) and 1 (1-by-4) of one pool of 7 doubles: the
+    // second part's values overwrite the first's where they meet.
+    Case c;
+    Input a = input(Kind::Part, 1, 4, {1, 2, 3, 4});
+    a.offset = 3;
+    Input b = input(Kind::Part, 1, 4, {9});
+    b.offset = 1 + fuzzcase::kPartOffsets;  // the offset is taken modulo 32
+    c.inputs = {a, b};
+    const fuzzcase::Arrays arrays = fuzzcase::build(c);
+    ASSERT_EQ(2u, arrays.handles.size());
+    EXPECT_EQ(mxGetPr(arrays.handles[0]), mxGetPr(arrays.handles[1]) + 2);
+    EXPECT_EQ((std::vector<double>{9, 9, 3, 4}), testhost::values(arrays.handles[0]));
+    EXPECT_EQ((std::vector<double>{9, 9, 9, 9}), testhost::values(arrays.handles[1]));
 }

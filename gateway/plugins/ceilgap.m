@@ -10,7 +10,8 @@ function e = ceilgap (X, Ub)
 %   Output: e, m-by-1: e(r) = distance - bound where the distance exceeds
 %   the bound (however slightly), and 0 elsewhere.
 %
-%   Errors (identifier ceilgap:<reason>): notEnoughInputs, notRealDouble,
+%   Errors (identifier ceilgap:<reason>): tooManyOutputs, notEnoughInputs,
+%   notRealDouble, notMatrix (X with more than two dimensions),
 %   tooFewColumns (Ub with rows but under 3 columns), pointOutside.
 %
 %   Example:

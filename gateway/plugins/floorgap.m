@@ -10,7 +10,8 @@ function e = floorgap (X, Lb)
 %   Output: e, m-by-1: e(r) = bound - distance where the distance falls short
 %   of the bound (however slightly), and 0 elsewhere.
 %
-%   Errors (identifier floorgap:<reason>): notEnoughInputs, notRealDouble,
+%   Errors (identifier floorgap:<reason>): tooManyOutputs, notEnoughInputs,
+%   notRealDouble, notMatrix (X with more than two dimensions),
 %   tooFewColumns (Lb with rows but under 3 columns), pointOutside.
 %
 %   Example:

@@ -11,7 +11,8 @@ function e = linkdev (X, D)
 %   that deviation exceeds the tolerance 0.01, and 0 elsewhere (also for a
 %   NaN deviation).
 %
-%   Errors (identifier linkdev:<reason>): notEnoughInputs, notRealDouble,
+%   Errors (identifier linkdev:<reason>): tooManyOutputs, notEnoughInputs,
+%   notRealDouble, notMatrix (X with more than two dimensions),
 %   tooFewColumns (D with rows but under 3 columns), pointOutside (a row
 %   naming a point outside X; the message names the row).
 %

@@ -14,6 +14,21 @@ function nzfill (S, v, L)
 %   shares: build S in the same function, or make a private copy first:
 %     S = S * 1;          % a separate sparse copy (S + 0 would make it full)
 %     nzfill (S, v, L);
+%   A matrix written as a literal in a script or function ([1 2 3]) shares
+%   its storage with the code itself: nzfill would change the literal for
+%   every later run of that code. Build such an S with a computation
+%   ([1 2 3] + 0, zeros (...), sparse (...)).
+%
+%   In Octave's native form (the toolbox's oct-files) nzfill refuses, with
+%   nothing written, an S whose storage is not its own to write: a part of
+%   another matrix (A(:,2) shares A's storage), a matrix that shares its
+%   storage with another value, a range (1:5), a diagonal or permutation
+%   matrix; and what Octave remembers of S (the type a solver found in it,
+%   an index made from it) is forgotten, so that later operations see the
+%   new values. Through the MEX interface (the .mex form, and MATLAB)
+%   nzfill sees S's data pointer alone and can tell none of this: the write
+%   lands wherever that storage is, or, for a range or a diagonal matrix,
+%   in a temporary copy that is then lost.
 %
 %   Inputs:
 %     S  real double array, sparse (its stored values are replaced) or full
@@ -24,12 +39,17 @@ function nzfill (S, v, L)
 %   With v from OBSPROD at the positions of S's stored entries, nzfill
 %   turns S into the sampled matrix without rebuilding it.
 %
+%   S and v may be parts of one array that overlap: the values are copied
+%   as if all of v were read before S is written.
+%
 %   Errors, S unchanged in every case:
 %     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
 %       output requested.
 %     nzfill:notRealDouble  S not a real double array, or v or L not a
 %                           real, full one (a sparse v is refused: its
 %                           stored values are not its elements).
+%     nzfill:notWritable    (native form) S's storage is not its own to
+%                           write (see above).
 %     nzfill:badCount       L empty, NaN, or -1 or less.
 %     nzfill:countTooLarge  fix (L) above the values S stores (its stored
 %                           entries if sparse, numel if full) or numel (v).

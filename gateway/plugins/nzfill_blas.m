@@ -9,7 +9,9 @@ function nzfill_blas (S, v, L)
 %   IN PLACE: nzfill_blas writes into the storage of S itself, and every
 %   variable sharing that storage sees the change. Call it on a matrix no
 %   other variable shares: build S in the same function, or first make a
-%   private copy with S = S * 1 (S + 0 would make it full).
+%   private copy with S = S * 1 (S + 0 would make it full). What each host
+%   form can see of S's storage, and refuses, is as for NZFILL; S and v that
+%   overlap are copied as if v were read first.
 %
 %   Inputs: S real double (sparse or full), v real full double with at least
 %   n values, L the count (any L between -1 and 1 exclusive copies nothing).
@@ -19,9 +21,10 @@ function nzfill_blas (S, v, L)
 %   Errors, S unchanged in every case:
 %     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
 %       output requested;
-%   then (identifier nzfill_blas:<reason>): notRealDouble, badCount (L
-%   empty, NaN, or -1 or less), countTooLarge (fix (L) above the stored
-%   values of S or numel (v)).
+%   then (identifier nzfill_blas:<reason>): notRealDouble, notWritable
+%   (native form: S's storage not its own to write), badCount (L empty,
+%   NaN, or -1 or less), countTooLarge (fix (L) above the stored values of
+%   S or numel (v)).
 %
 %   Example:
 %     S = sparse ([1 1 2], [1 2 2], [1 2 3]);

@@ -16,6 +16,7 @@ function Q = pairsq (X)
 %   Errors:
 %     "Input of inproper type" (no identifier): X is not a double array
 %       (single, integer, logical, char, ...).
+%     pairsq:tooManyOutputs  more than one output requested.
 %     pairsq:noInput      called without an input.
 %     pairsq:notRealFull  X is sparse or complex.
 %     pairsq:tooLarge     X has so many points (2^30 or more) that the n-by-n

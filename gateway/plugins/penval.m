@@ -20,11 +20,13 @@ function f = penval (X, D, Lb, Ub, w, t)
 %   added in exactly this order. Type codes are truncated toward zero; a code
 %   that selects no weight adds nothing.
 %
-%   Errors (identifier penval:<reason>): notEnoughInputs (fewer than six
-%   inputs), notRealDouble (an input that is not a real full double array),
-%   tooFewColumns (D with rows but under 3 columns, Lb or Ub under 4),
-%   tooFewElements (w or t with fewer than 4 elements), pointOutside (a row
-%   naming a point outside X; the message names the table and the row).
+%   Errors (identifier penval:<reason>): tooManyOutputs (more than one
+%   output requested), notEnoughInputs (fewer than six inputs),
+%   notRealDouble (an input that is not a real full double array),
+%   notMatrix (X with more than two dimensions), tooFewColumns (D with rows
+%   but under 3 columns, Lb or Ub under 4), tooFewElements (w or t with
+%   fewer than 4 elements), pointOutside (a row naming a point outside X;
+%   the message names the table and the row).
 %
 %   Example:
 %     X = [0 3; 0 4];

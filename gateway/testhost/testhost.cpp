@@ -20,6 +20,7 @@ struct mxArray_tag {
     unsigned char* imag = nullptr;
     mwIndex* ir = nullptr;  // sparse only: nzmax row indices
     mwIndex* jc = nullptr;  // sparse only: n + 1 column starts
+    bool borrowed = false;  // real belongs to another array (a view)
 };
 
 namespace testhost {
@@ -87,7 +88,8 @@ void freeArray(mxArray* a)
 {
     if (!a)
         return;
-    delete[] a->real;
+    if (!a->borrowed)
+        delete[] a->real;
     delete[] a->imag;
     delete[] a->ir;
     delete[] a->jc;
@@ -154,12 +156,30 @@ Array sparse(size_t rows, size_t cols, const std::vector<mwIndex>& ir,
     return Array(a);
 }
 
+Array view(const mxArray* base, size_t offset, size_t rows, size_t cols)
+{
+    const size_t have = base ? base->count : 0;
+    if (base && (base->cls != Class::Double || base->sparse || base->complex))
+        throw std::invalid_argument("testhost::view: base is not a real full double array");
+    if (offset > have || rows * cols > have - offset)
+        throw std::invalid_argument("testhost::view: the view reaches past its base");
+    auto* a = new mxArray_tag;
+    a->m = rows;
+    a->n = cols;
+    a->count = rows * cols;
+    a->real = base ? base->real + offset * sizeof(double) : nullptr;
+    a->borrowed = true;
+    return Array(a);
+}
+
 Array copy(const mxArray* src)
 {
     auto* a = new mxArray_tag(*src);
+    a->borrowed = false;
     const size_t bytes = src->count * elementSize(src->cls);
     a->real = allocateBytes(bytes);
-    std::memcpy(a->real, src->real, bytes);
+    if (bytes > 0)  // an empty view may have no storage at all
+        std::memcpy(a->real, src->real, bytes);
     a->imag = nullptr;
     a->ir = nullptr;
     a->jc = nullptr;

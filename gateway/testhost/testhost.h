@@ -39,7 +39,11 @@ Array complexDense(size_t rows, size_t cols);
 Array sparse(size_t rows, size_t cols, const std::vector<mwIndex>& ir,
              const std::vector<mwIndex>& jc, const std::vector<double>& pr,
              size_t nzmax = 0);
-// Stand-alone copy of any array.
+// A real full double array whose storage is that of `base` (a full double
+// array, or null for an empty one) from element `offset` on: two such views
+// may overlap. It frees nothing of base's.
+Array view(const mxArray* base, size_t offset, size_t rows, size_t cols);
+// Stand-alone copy of any array (a view's copy owns its values).
 Array copy(const mxArray* a);
 
 // The doubles behind mxGetPr: all elements of a full double array, the
