@@ -13,7 +13,8 @@ function build_toolbox (outdir, names)
 %
 %   Every plug-in is compiled with -ffp-contract=off: the kernels keep their
 %   order of operations to the last bit, which a fused multiply-add would
-%   change.
+%   change; and with -fopenmp, for the threads (the compiler's own OpenMP
+%   runtime).
 %
 %   Example:
 %     build_toolbox ('/tmp/mytoolbox', {'penval'});
@@ -51,8 +52,8 @@ function build_toolbox (outdir, names)
     % mkoctfile takes its flags from the environment; restore them after.
     saved = {getenv('CXXFLAGS'), getenv('LDFLAGS')};
     cleanup = onCleanup (@() restore_flags (saved));
-    setenv ('CXXFLAGS', '-O2 -std=c++17 -ffp-contract=off -fvisibility=hidden');
-    setenv ('LDFLAGS', ['-Wl,--version-script=' fullfile(gateway, 'mex', 'mexFunction.map')]);
+    setenv ('CXXFLAGS', '-O2 -std=c++17 -ffp-contract=off -fvisibility=hidden -fopenmp');
+    setenv ('LDFLAGS', ['-fopenmp -Wl,--version-script=' fullfile(gateway, 'mex', 'mexFunction.map')]);
   end
 
   for p = 1:numel (plugins)
@@ -67,8 +68,10 @@ function build_toolbox (outdir, names)
       end
     else
       % MATLAB's own BLAS (libmwblas) takes 64-bit integers on 64-bit hosts.
-      args = [{'-R2017b', 'CXXFLAGS=$CXXFLAGS -std=c++17 -ffp-contract=off -fvisibility=hidden'}, ...
-              includes, sources, {'-outdir', outdir, '-output', name}];
+      % The threads are OpenMP's, through the compiler's own runtime (-fopenmp
+      % links it), as in the CMake build.
+      args = [{'-R2017b', 'CXXFLAGS=$CXXFLAGS -std=c++17 -ffp-contract=off -fvisibility=hidden -fopenmp', ...
+               'LDFLAGS=$LDFLAGS -fopenmp'}, includes, sources, {'-outdir', outdir, '-output', name}];
       if (plugins(p).blas)
         args = [args, {'-DTOOLBOX_BLAS_INT64=1', '-lmwblas'}];
       end

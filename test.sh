@@ -4,7 +4,9 @@
 #   1. the release build: kernel tests, test-host tests, Octave tests;
 #   2. the test host, its plug-ins and the unit tests again under
 #      AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. a short fuzzing run of every plug-in.
+#   3. the same under ThreadSanitizer (clang, LLVM's OpenMP runtime and its
+#      tool Archer, which tells the sanitizer OpenMP's synchronisation);
+#   4. a short fuzzing run of every plug-in.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
@@ -25,6 +27,16 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOLBOX_OCTAVE=OFF 
 cmake --build build-asan -j"$jobs"
 echo "== tests under ASan and UBSan"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j"$jobs")
+
+echo "== ThreadSanitizer build (build-tsan/)"
+CXX=clang++ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOLBOX_OCTAVE=OFF \
+    -DTOOLBOX_BENCH=OFF -DTOOLBOX_TSAN=ON
+cmake --build build-tsan -j"$jobs"
+echo "== tests under ThreadSanitizer, OpenMP's synchronisation told to it by Archer"
+archer="$(dirname "$(readlink -f "$(command -v clang++)")")/../lib/libarcher.so"
+(cd build-tsan && OMP_TOOL_LIBRARIES="$archer" \
+   TSAN_OPTIONS="ignore_noninstrumented_modules=1 halt_on_error=1" \
+   ctest --output-on-failure -j"$jobs")
 
 echo "== fuzz build (build-fuzz/)"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

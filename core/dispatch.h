@@ -19,9 +19,12 @@ const char* pathName(Path p);
 bool processorHasAvx2();
 
 // What a kernel is told: the path to take and the threads it may use.
+// Work too small to gain from threads stays on the calling thread, unless
+// anySize is set (the tests' way to split small inputs too).
 struct Exec {
     Path path = Path::plain;
     int threads = 1;
+    bool anySize = false;
 };
 
 // The path of this process. `problem` is empty, or says why the value of

@@ -1,6 +1,10 @@
 // penslope: every row's updates of G, in row order.
+#include <algorithm>
+#include <vector>
+
 #include "kernels.h"
 #include "passes.h"
+#include "threads.h"
 
 namespace distgeom {
 namespace {
@@ -46,6 +50,25 @@ inline void reportUnknown(const PrintSink& sink, const char* text, int64_t lines
         sink.print(sink.context, text, lines);
 }
 
+// What one row of pass P does: its offsets, and whether it updates G (with
+// its row weight s and pair factor F) or is a violated row of unknown code.
+enum class RowIs { nothing, contributing, unknown };
+
+template <Pass P>
+inline RowIs rowOf(const Points& X, const Table& T, const double* c, int64_t r, int64_t& oi,
+                   int64_t& oj, double& s, double& F)
+{
+    oi = pointOffset(T.T[r], X.d);
+    oj = pointOffset(T.T[r + T.m], X.d);
+    const int32_t tc = typeCode<P>(T, r);
+    const double q = T.T[r + 2 * T.m];
+    const double dist = pairDistance(X.X, X.d, oi, oj);
+    F = pairFactor(q, dist);
+    if (!Rule<P>::violated(q, dist))
+        return RowIs::nothing;
+    return Rule<P>::weight(tc, c, s) ? RowIs::contributing : RowIs::unknown;
+}
+
 // ---- The plain loops ------------------------------------------------------
 // Rows r0 .. r1-1 of one pass, in row order.
 template <Pass P>
@@ -53,26 +76,21 @@ void passRows(const Points& X, const Table& T, const double* c, int64_t r0, int6
               double* G, const PrintSink& sink)
 {
     for (int64_t r = r0; r < r1; ++r) {
-        const int64_t oi = pointOffset(T.T[r], X.d), oj = pointOffset(T.T[r + T.m], X.d);
-        const int32_t tc = typeCode<P>(T, r);
-        const double q = T.T[r + 2 * T.m];
-        const double dist = pairDistance(X.X, X.d, oi, oj);
-        const double F = pairFactor(q, dist);
-        if (!Rule<P>::violated(q, dist))
-            continue;
-        double s;
-        if (Rule<P>::weight(tc, c, s))
-            updateRow(X.X, G, X.d, oi, oj, s, F);
-        else
-            reportUnknown(sink, Rule<P>::unknownText, X.d);
+        int64_t oi, oj;
+        double s, F;
+        switch (rowOf<P>(X, T, c, r, oi, oj, s, F)) {
+        case RowIs::contributing: updateRow(X.X, G, X.d, oi, oj, s, F); break;
+        case RowIs::unknown: reportUnknown(sink, Rule<P>::unknownText, X.d); break;
+        case RowIs::nothing: break;
+        }
     }
 }
 
-void regularisation(const Points& X, double W4, double* G)
+// Elements e0 .. e1-1 of G: every element independent of the others.
+void regularisation(const Points& X, double W4, double* G, int64_t e0, int64_t e1)
 {
-    for (int64_t p = 0; p < X.n; ++p)
-        for (int64_t k = 0; k < X.d; ++k)
-            G[p * X.d + k] = G[p * X.d + k] + W4 * X.X[p * X.d + k];
+    for (int64_t e = e0; e < e1; ++e)
+        G[e] = G[e] + W4 * X.X[e];
 }
 
 // ---- Four rows side by side -----------------------------------------------
@@ -90,30 +108,19 @@ void regularisation(const Points& X, double W4, double* G)
 template <int D>
 constexpr bool kStagesValues = D >= 2 && D <= 4;
 
-struct RowStage {
-    alignas(32) int64_t oi[lanes::kBlock];
-    alignas(32) int64_t oj[lanes::kBlock];
-    alignas(32) double v[lanes::kBlock][4];  // v[b][k]: coordinate k of row b
-    alignas(32) double F[lanes::kBlock];
-    alignas(32) double s[lanes::kBlock];     // row weight
-    int32_t contributing[lanes::kBlock];     // rows (in the block) that update G, in order
-
-    // Notes the rows b .. b+3 whose bit is set in `bits`, in row order,
-    // after the `count` rows noted so far; returns the new count.
-    int64_t note(int64_t count, int64_t b, int bits)
-    {
-        for (int l = 0; l < 4; ++l) {
-            contributing[count] = static_cast<int32_t>(b + l);
-            count += (bits >> l) & 1;
-        }
-        return count;
-    }
+// Where the rows of a stretch are staged, by their place b in it.
+struct StageView {
+    int64_t* oi;
+    int64_t* oj;
+    double (*v)[4];  // v[b][k]: coordinate k of row b
+    double* s;       // row weight
+    double* F;
 };
 
 // Stages what the updates of rows b .. b+3 need: each row's values
 // (s * e[k]) * F, one row of coordinates after another, or s and F.
 template <int D>
-TBX_AVX2 inline void stageGroup(RowStage& st, int64_t b, const __m256d* e, __m256d s,
+TBX_AVX2 inline void stageGroup(const StageView& st, int64_t b, const __m256d* e, __m256d s,
                                 __m256d F)
 {
     if constexpr (kStagesValues<D>) {
@@ -122,23 +129,50 @@ TBX_AVX2 inline void stageGroup(RowStage& st, int64_t b, const __m256d* e, __m25
             v[k] = _mm256_mul_pd(_mm256_mul_pd(s, e[k]), F);
         // Coordinates 0 and 1 of rows (b, b+2) and (b+1, b+3), then 2 and 3.
         const __m256d c01a = _mm256_unpacklo_pd(v[0], v[1]), c01b = _mm256_unpackhi_pd(v[0], v[1]);
-        _mm_store_pd(st.v[b], _mm256_castpd256_pd128(c01a));
-        _mm_store_pd(st.v[b + 1], _mm256_castpd256_pd128(c01b));
-        _mm_store_pd(st.v[b + 2], _mm256_extractf128_pd(c01a, 1));
-        _mm_store_pd(st.v[b + 3], _mm256_extractf128_pd(c01b, 1));
+        _mm_storeu_pd(st.v[b], _mm256_castpd256_pd128(c01a));
+        _mm_storeu_pd(st.v[b + 1], _mm256_castpd256_pd128(c01b));
+        _mm_storeu_pd(st.v[b + 2], _mm256_extractf128_pd(c01a, 1));
+        _mm_storeu_pd(st.v[b + 3], _mm256_extractf128_pd(c01b, 1));
         if constexpr (D > 2) {
             const __m256d c23a = _mm256_unpacklo_pd(v[2], v[D - 1]);
             const __m256d c23b = _mm256_unpackhi_pd(v[2], v[D - 1]);
-            _mm_store_pd(st.v[b] + 2, _mm256_castpd256_pd128(c23a));
-            _mm_store_pd(st.v[b + 1] + 2, _mm256_castpd256_pd128(c23b));
-            _mm_store_pd(st.v[b + 2] + 2, _mm256_extractf128_pd(c23a, 1));
-            _mm_store_pd(st.v[b + 3] + 2, _mm256_extractf128_pd(c23b, 1));
+            _mm_storeu_pd(st.v[b] + 2, _mm256_castpd256_pd128(c23a));
+            _mm_storeu_pd(st.v[b + 1] + 2, _mm256_castpd256_pd128(c23b));
+            _mm_storeu_pd(st.v[b + 2] + 2, _mm256_extractf128_pd(c23a, 1));
+            _mm_storeu_pd(st.v[b + 3] + 2, _mm256_extractf128_pd(c23b, 1));
         }
     } else {
         (void)e;
-        _mm256_store_pd(st.s + b, s);
-        _mm256_store_pd(st.F + b, F);
+        _mm256_storeu_pd(st.s + b, s);
+        _mm256_storeu_pd(st.F + b, F);
     }
+}
+
+// Forms and stages rows r .. r+rows-1 of pass P (rows a multiple of four,
+// staged from place b0 on); bits[g] gets the contributing rows of group g
+// (four rows, one bit each), and the count of violated rows of unknown code
+// is returned.
+template <Pass P, int D>
+TBX_AVX2 int64_t stageRows(const Points& X, const Table& T, const __m256d* cw, int64_t r,
+                           int64_t rows, const StageView& st, int64_t b0, int* bits)
+{
+    const __m256d one = _mm256_set1_pd(1.0);
+    lanes::rowOffsets(X, T, r, rows, st.oi + b0, st.oj + b0);
+    int64_t unknown = 0;
+    for (int64_t b = 0; b < rows; b += lanes::kLanes) {
+        __m256d e[4];
+        const __m256d dist = lanes::distance4<D>(X.X, X.d, st.oi + b0 + b, st.oj + b0 + b, e);
+        const __m256d q = lanes::load4(T.T + 2 * T.m + r + b);
+        const __m256d F = _mm256_sub_pd(one, _mm256_div_pd(q, dist));
+        __m256d known;
+        const __m256d s = lanes::weight4<P>(lanes::codes4<P>(T, r + b), cw, known);
+        stageGroup<D>(st, b0 + b, e, s, F);
+        const int violated = _mm256_movemask_pd(lanes::violated4<P>(q, dist));
+        const int knownBits = _mm256_movemask_pd(known);
+        bits[b / lanes::kLanes] = violated & knownBits;
+        unknown += __builtin_popcount(violated & ~knownBits);
+    }
+    return unknown;
 }
 
 // The update of G by staged row b: +v to point i, -v to point j. Where the
@@ -147,7 +181,7 @@ TBX_AVX2 inline void stageGroup(RowStage& st, int64_t b, const __m256d* e, __m25
 // coordinates are updated at once: every element still receives its own +v,
 // then its -v, as coordinate by coordinate.
 template <int D>
-TBX_AVX2 inline void applyRow(const Points& X, double* G, const RowStage& st, int64_t b)
+TBX_AVX2 inline void applyRow(const Points& X, double* G, const StageView& st, int64_t b)
 {
     const int64_t oi = st.oi[b], oj = st.oj[b];
     if constexpr (kStagesValues<D>) {
@@ -158,11 +192,11 @@ TBX_AVX2 inline void applyRow(const Points& X, double* G, const RowStage& st, in
         const uint64_t apart = static_cast<uint64_t>(oi - oj + (D - 1));
         if (apart >= 2 * D - 1 || oi == oj) {
             if constexpr (D == 4) {
-                const __m256d v4 = _mm256_load_pd(v);
+                const __m256d v4 = _mm256_loadu_pd(v);
                 _mm256_storeu_pd(G + oi, _mm256_add_pd(_mm256_loadu_pd(G + oi), v4));
                 _mm256_storeu_pd(G + oj, _mm256_sub_pd(_mm256_loadu_pd(G + oj), v4));
             } else {
-                const __m128d v2 = _mm_load_pd(v);
+                const __m128d v2 = _mm_loadu_pd(v);
                 _mm_storeu_pd(G + oi, _mm_add_pd(_mm_loadu_pd(G + oi), v2));
                 if constexpr (D == 3)
                     G[oi + 2] = G[oi + 2] + v[2];
@@ -181,48 +215,43 @@ TBX_AVX2 inline void applyRow(const Points& X, double* G, const RowStage& st, in
     }
 }
 
+struct RowStage {
+    alignas(32) int64_t oi[lanes::kBlock];
+    alignas(32) int64_t oj[lanes::kBlock];
+    alignas(32) double v[lanes::kBlock][4];
+    alignas(32) double F[lanes::kBlock];
+    alignas(32) double s[lanes::kBlock];
+    int bits[lanes::kBlock / lanes::kLanes];
+    StageView view() { return {oi, oj, v, s, F}; }
+};
+
 template <Pass P, int D>
 TBX_AVX2 void passLanes(const Points& X, const Table& T, const double* c, int64_t r0,
                         int64_t r1, double* G, const PrintSink& sink)
 {
-    const __m256d one = _mm256_set1_pd(1.0);
     const __m256d cw[3] = {_mm256_set1_pd(c[0]), _mm256_set1_pd(c[1]), _mm256_set1_pd(c[2])};
     RowStage st;
+    const StageView view = st.view();
     int64_t r = r0;
     for (int64_t rows; (rows = lanes::blockRows(r, r1)) > 0; r += rows) {
-        lanes::rowOffsets(X, T, r, rows, st.oi, st.oj);
-        int64_t count = 0, unknown = 0;
-        for (int64_t b = 0; b < rows; b += lanes::kLanes) {
-            __m256d e[4];
-            const __m256d dist = lanes::distance4<D>(X.X, X.d, st.oi + b, st.oj + b, e);
-            const __m256d q = lanes::load4(T.T + 2 * T.m + r + b);
-            const __m256d F = _mm256_sub_pd(one, _mm256_div_pd(q, dist));
-            __m256d known;
-            const __m256d s = lanes::weight4<P>(lanes::codes4<P>(T, r + b), cw, known);
-            stageGroup<D>(st, b, e, s, F);
-            const int violated = _mm256_movemask_pd(lanes::violated4<P>(q, dist));
-            const int knownBits = _mm256_movemask_pd(known);
-            count = st.note(count, b, violated & knownBits);
-            unknown += __builtin_popcount(violated & ~knownBits);
-        }
-        for (int64_t k = 0; k < count; ++k)
-            applyRow<D>(X, G, st, st.contributing[k]);
+        const int64_t unknown = stageRows<P, D>(X, T, cw, r, rows, view, 0, st.bits);
+        for (int64_t g = 0; g < rows / lanes::kLanes; ++g)
+            for (int bits = st.bits[g]; bits; bits &= bits - 1)
+                applyRow<D>(X, G, view, g * lanes::kLanes + __builtin_ctz(bits));
         reportUnknown(sink, Rule<P>::unknownText, unknown * X.d);
     }
     passRows<P>(X, T, c, r, r1, G, sink);
 }
 
 // The regularisation pass: every element of G independent of the others.
-TBX_AVX2 void regularisationLanes(const Points& X, double W4, double* G)
+TBX_AVX2 void regularisationLanes(const Points& X, double W4, double* G, int64_t e0, int64_t e1)
 {
-    const int64_t size = X.d * X.n;
     const __m256d w = _mm256_set1_pd(W4);
-    int64_t e = 0;
-    for (; e + lanes::kLanes <= size; e += lanes::kLanes)
+    int64_t e = e0;
+    for (; e + lanes::kLanes <= e1; e += lanes::kLanes)
         _mm256_storeu_pd(G + e, _mm256_add_pd(_mm256_loadu_pd(G + e),
                                               _mm256_mul_pd(w, _mm256_loadu_pd(X.X + e))));
-    for (; e < size; ++e)
-        G[e] = G[e] + W4 * X.X[e];
+    regularisation(X, W4, G, e, e1);
 }
 
 template <int D>
@@ -231,10 +260,186 @@ TBX_AVX2 void allLanes(const Penalty& p, const PassWeights& c, double* G, const 
     passLanes<Pass::distance, D>(p.X, p.D, c.distance, 0, p.D.m, G, sink);
     passLanes<Pass::lower, D>(p.X, p.Lb, c.lower, 0, p.Lb.m, G, sink);
     passLanes<Pass::upper, D>(p.X, p.Ub, c.upper, 0, p.Ub.m, G, sink);
-    regularisationLanes(p.X, c.W4, G);
+    regularisationLanes(p.X, c.W4, G, 0, p.X.d * p.X.n);
 }
 
 #endif  // TBX_SIMD
+
+// ---- On a team of threads -------------------------------------------------
+// The rows of the three tables, in table order, are cut into chunks. For
+// each chunk the team first stages, each thread a range of its rows, what
+// every row's updates need (its offsets, whether it contributes, and its
+// values or its s and F); then each thread applies, in row order, the
+// updates that fall on the elements of G it owns (a range of whole points).
+// So every element of G receives the same updates in the same order as on
+// one thread. Stages alternate between two buffers, so that one barrier a
+// chunk keeps the team in step. The calling thread prints the diagnostics
+// when the team is done: every line of a pass has the same text, so their
+// number, pass by pass, is the whole of what is printed.
+constexpr int64_t kChunk = 4096;
+constexpr int64_t kMinRowsPerThread = 16384;
+
+struct Chunk {
+    Pass pass;
+    const Table* T;
+    const double* c;
+    int64_t r0, r1;
+};
+
+// A chunk's stage: rows by their place b in the chunk.
+struct ChunkStage {
+    std::vector<int64_t> oi, oj;
+    std::vector<double> v, s, F;
+    std::vector<unsigned char> on;  // 1 where row b contributes
+    ChunkStage() : oi(kChunk), oj(kChunk), v(4 * kChunk), s(kChunk), F(kChunk), on(kChunk) {}
+};
+
+#if TBX_SIMD
+// Stages the chunk's rows from b on, four at a time, while a group of four
+// is left before b1; b ends at the first row not staged. Returns the number
+// of violated rows of unknown code among them.
+template <Pass P>
+TBX_AVX2 int64_t stageChunkLanes(const Points& X, const Chunk& k, int64_t& b, int64_t b1,
+                                 ChunkStage& st)
+{
+    const StageView view{st.oi.data(), st.oj.data(), reinterpret_cast<double (*)[4]>(st.v.data()),
+                         st.s.data(), st.F.data()};
+    const __m256d cw[3] = {_mm256_set1_pd(k.c[0]), _mm256_set1_pd(k.c[1]), _mm256_set1_pd(k.c[2])};
+    int bits[lanes::kBlock / lanes::kLanes];
+    int64_t unknown = 0;
+    for (int64_t rows; (rows = lanes::blockRows(b, b1)) > 0; b += rows) {
+        const int64_t r = k.r0 + b;
+        switch (X.d) {
+        case 1: unknown += stageRows<P, 1>(X, *k.T, cw, r, rows, view, b, bits); break;
+        case 2: unknown += stageRows<P, 2>(X, *k.T, cw, r, rows, view, b, bits); break;
+        case 3: unknown += stageRows<P, 3>(X, *k.T, cw, r, rows, view, b, bits); break;
+        case 4: unknown += stageRows<P, 4>(X, *k.T, cw, r, rows, view, b, bits); break;
+        default: unknown += stageRows<P, 0>(X, *k.T, cw, r, rows, view, b, bits); break;
+        }
+        for (int64_t g = 0; g < rows / lanes::kLanes; ++g)
+            for (int l = 0; l < 4; ++l)
+                st.on[b + g * lanes::kLanes + l] = (bits[g] >> l) & 1;
+    }
+    return unknown;
+}
+#endif
+
+// Stages the chunk's rows b0 .. b1-1 (b0 a multiple of four); returns the
+// number of violated rows of unknown code among them.
+template <Pass P>
+int64_t stageChunk(const Points& X, const Chunk& k, int64_t b0, int64_t b1, ChunkStage& st,
+                   tbx::Path path)
+{
+    int64_t unknown = 0;
+    int64_t b = b0;
+#if TBX_SIMD
+    if (path == tbx::Path::avx2)
+        unknown += stageChunkLanes<P>(X, k, b, b1, st);
+#endif
+    (void)path;
+    // The rest, row by row: their s and F, whatever the path.
+    for (; b < b1; ++b) {
+        const RowIs is = rowOf<P>(X, *k.T, k.c, k.r0 + b, st.oi[b], st.oj[b], st.s[b], st.F[b]);
+        st.on[b] = is == RowIs::contributing;
+        unknown += is == RowIs::unknown;
+    }
+    return unknown;
+}
+
+// The updates of contributing row b that fall on elements e0 .. e1-1 of G,
+// in the order of the plain loop (coordinate k: +v to point i, -v to point
+// j). Staged values are used where they were staged (rows staged four at a
+// time with 2 to 4 coordinates); elsewhere v is formed from s and F, as the
+// plain loop forms it.
+void applyOwned(const Points& X, double* G, const ChunkStage& st, int64_t b, bool staged,
+                int64_t e0, int64_t e1)
+{
+    const int64_t oi = st.oi[b], oj = st.oj[b], d = X.d;
+    const bool iIn = oi + d > e0 && oi < e1, jIn = oj + d > e0 && oj < e1;
+    if (!iIn && !jIn)
+        return;
+    for (int64_t k = 0; k < d; ++k) {
+        const double v =
+            staged ? st.v[4 * b + k] : (st.s[b] * (X.X[oi + k] - X.X[oj + k])) * st.F[b];
+        if (oi + k >= e0 && oi + k < e1)
+            G[oi + k] = G[oi + k] + v;
+        if (oj + k >= e0 && oj + k < e1)
+            G[oj + k] = G[oj + k] - v;
+    }
+}
+
+void stageAny(const Points& X, const Chunk& k, int64_t b0, int64_t b1, ChunkStage& st,
+              tbx::Path path, int64_t& unknownLower, int64_t& unknownUpper)
+{
+    switch (k.pass) {
+    case Pass::distance: stageChunk<Pass::distance>(X, k, b0, b1, st, path); break;
+    case Pass::lower: unknownLower += stageChunk<Pass::lower>(X, k, b0, b1, st, path); break;
+    case Pass::upper: unknownUpper += stageChunk<Pass::upper>(X, k, b0, b1, st, path); break;
+    }
+}
+
+void allTeam(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink,
+             tbx::Path path, int threads)
+{
+    std::vector<Chunk> chunks;
+    const Chunk passes[] = {{Pass::distance, &p.D, c.distance, 0, 0},
+                            {Pass::lower, &p.Lb, c.lower, 0, 0},
+                            {Pass::upper, &p.Ub, c.upper, 0, 0}};
+    for (Chunk k : passes)
+        for (int64_t r = 0; r < k.T->m; r += kChunk) {
+            k.r0 = r;
+            k.r1 = r + kChunk < k.T->m ? r + kChunk : k.T->m;
+            chunks.push_back(k);
+        }
+    const int64_t count = static_cast<int64_t>(chunks.size());
+    // Rows staged four at a time (whole groups, on the AVX2 path) carry their
+    // values when points have 2 to 4 coordinates.
+    const bool valuesStaged = path == tbx::Path::avx2 && p.X.d >= 2 && p.X.d <= 4;
+    ChunkStage stages[2];
+    std::vector<int64_t> lower(static_cast<size_t>(threads), 0), upper(lower);
+
+    tbx::parallel(threads, [&](int t, int nt) {
+        int64_t e0, e1;  // the elements of G this thread owns
+        tbx::split(p.X.n, t, nt, 1, e0, e1);
+        e0 *= p.X.d;
+        e1 *= p.X.d;
+        auto stage = [&](int64_t k) {
+            const Chunk& ch = chunks[k];
+            int64_t b0, b1;
+            tbx::split(ch.r1 - ch.r0, t, nt, lanes::kBlock, b0, b1);
+            stageAny(p.X, ch, b0, b1, stages[k % 2], path, lower[t], upper[t]);
+        };
+        if (count > 0)
+            stage(0);
+        tbx::barrier();
+        for (int64_t k = 0; k < count; ++k) {
+            if (k + 1 < count)
+                stage(k + 1);
+            const Chunk& ch = chunks[k];
+            const ChunkStage& st = stages[k % 2];
+            const int64_t rows = ch.r1 - ch.r0, whole = valuesStaged ? rows / 4 * 4 : 0;
+            for (int64_t b = 0; b < rows; ++b)
+                if (st.on[b])
+                    applyOwned(p.X, G, st, b, b < whole, e0, e1);
+            tbx::barrier();
+        }
+        // The regularisation pass, element by element, on the same elements.
+#if TBX_SIMD
+        if (path == tbx::Path::avx2) {
+            regularisationLanes(p.X, c.W4, G, e0, e1);
+            return;
+        }
+#endif
+        regularisation(p.X, c.W4, G, e0, e1);
+    });
+    int64_t unknownLower = 0, unknownUpper = 0;
+    for (int t = 0; t < threads; ++t) {
+        unknownLower += lower[static_cast<size_t>(t)];
+        unknownUpper += upper[static_cast<size_t>(t)];
+    }
+    reportUnknown(sink, kUnknownLower, unknownLower * p.X.d);
+    reportUnknown(sink, kUnknownUpper, unknownUpper * p.X.d);
+}
 
 }  // namespace
 
@@ -245,6 +450,11 @@ void penslopeKernel(const Penalty& p, double* G, const PrintSink& sink, const tb
     if (p.X.d == 0)
         return;
     const PassWeights c(p.w);
+    const int threads = tbx::threadsFor(ex, p.D.m + p.Lb.m + p.Ub.m, kMinRowsPerThread);
+    if (threads > 1) {
+        allTeam(p, c, G, sink, ex.path, threads);
+        return;
+    }
 #if TBX_SIMD
     if (ex.path == tbx::Path::avx2) {
         switch (p.X.d) {
@@ -256,11 +466,10 @@ void penslopeKernel(const Penalty& p, double* G, const PrintSink& sink, const tb
         }
     }
 #endif
-    (void)ex;
     passRows<Pass::distance>(p.X, p.D, c.distance, 0, p.D.m, G, sink);
     passRows<Pass::lower>(p.X, p.Lb, c.lower, 0, p.Lb.m, G, sink);
     passRows<Pass::upper>(p.X, p.Ub, c.upper, 0, p.Ub.m, G, sink);
-    regularisation(p.X, c.W4, G);
+    regularisation(p.X, c.W4, G, 0, p.X.d * p.X.n);
 }
 
 }  // namespace distgeom

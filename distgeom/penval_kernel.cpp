@@ -1,6 +1,11 @@
 // penval: one running sum, one term at a time, in row order.
+#include <atomic>
+#include <memory>
+#include <vector>
+
 #include "kernels.h"
 #include "passes.h"
+#include "threads.h"
 
 namespace distgeom {
 namespace {
@@ -18,20 +23,32 @@ struct PassWeights {
 };
 
 // ---- The plain loops ------------------------------------------------------
-// Rows r0 .. r1-1 of one pass: each contributing row adds ((s*g)*g), g its
-// target or bound minus its pair distance, to the running sum.
+// The term of row r of one pass: ((s*g)*g), g its target or bound minus its
+// pair distance, when the row contributes; false when it adds nothing.
+template <Pass P>
+inline bool rowTerm(const Points& X, const Table& T, const double* c, int64_t r, double& term)
+{
+    const double q = T.T[r + 2 * T.m];
+    const double dist = rowDistance(X, T, r);
+    const double g = q - dist;
+    const int32_t tc = typeCode<P>(T, r);
+    double s;
+    if (!(Rule<P>::violated(q, dist) && Rule<P>::weight(tc, c, s)))
+        return false;
+    term = (s * g) * g;
+    return true;
+}
+
+// Rows r0 .. r1-1 of one pass, each contributing row's term added to the
+// running sum in row order.
 template <Pass P>
 double passRows(const Points& X, const Table& T, const double* c, int64_t r0, int64_t r1,
                 double acc)
 {
     for (int64_t r = r0; r < r1; ++r) {
-        const double q = T.T[r + 2 * T.m];
-        const double dist = rowDistance(X, T, r);
-        const double g = q - dist;
-        const int32_t tc = typeCode<P>(T, r);
-        double s;
-        if (Rule<P>::violated(q, dist) && Rule<P>::weight(tc, c, s))
-            acc = acc + (s * g) * g;
+        double term;
+        if (rowTerm<P>(X, T, c, r, term))
+            acc = acc + term;
     }
     return acc;
 }
@@ -63,6 +80,31 @@ double regularisation(const Points& X, double w4, double acc)
 // another, overlap with the independent work on the next block. Rows left
 // after the last group of four take the plain loop.
 #if TBX_SIMD
+
+// The terms of rows r+b .. r+b+3 (offsets oi + b, oj + b), -0.0 for a row
+// that adds nothing; cw holds the pass's weights in every lane.
+template <Pass P, int D>
+TBX_AVX2 inline __m256d groupTerms(const Points& X, const Table& T, const __m256d* cw, int64_t r,
+                                   int64_t b, const int64_t* oi, const int64_t* oj)
+{
+    __m256d e[4];
+    const __m256d dist = lanes::distance4<D>(X.X, X.d, oi + b, oj + b, e);
+    const __m256d q = lanes::load4(T.T + 2 * T.m + r + b);
+    const __m256d g = _mm256_sub_pd(q, dist);
+    __m256d known;
+    const __m256d s = lanes::weight4<P>(lanes::codes4<P>(T, r + b), cw, known);
+    const __m256d adds = _mm256_and_pd(lanes::violated4<P>(q, dist), known);
+    const __m256d t = _mm256_mul_pd(_mm256_mul_pd(s, g), g);
+    return _mm256_blendv_pd(_mm256_set1_pd(-0.0), t, adds);
+}
+
+struct Weights4 {
+    __m256d c[3];
+    TBX_AVX2 explicit Weights4(const double* w)
+        : c{_mm256_set1_pd(w[0]), _mm256_set1_pd(w[1]), _mm256_set1_pd(w[2])}
+    {
+    }
+};
 
 // Terms staged per block, and the running sum that takes them in order.
 struct TermStage {
@@ -115,8 +157,7 @@ template <Pass P, int D>
 TBX_AVX2 double passLanes(const Points& X, const Table& T, const double* c, int64_t r0,
                           int64_t r1, double acc)
 {
-    const __m256d cw[3] = {_mm256_set1_pd(c[0]), _mm256_set1_pd(c[1]), _mm256_set1_pd(c[2])};
-    const __m256d nothing = _mm256_set1_pd(-0.0);
+    const Weights4 cw(c);
     TermStage st;
     int64_t r = r0;
     for (int64_t rows; (rows = lanes::blockRows(r, r1)) > 0; r += rows) {
@@ -124,21 +165,32 @@ TBX_AVX2 double passLanes(const Points& X, const Table& T, const double* c, int6
         double* term = st.forming();
         const double* prev = st.previous();
         for (int64_t b = 0; b < rows; b += lanes::kLanes) {
-            __m256d e[4];
-            const __m256d dist = lanes::distance4<D>(X.X, X.d, st.oi + b, st.oj + b, e);
-            const __m256d q = lanes::load4(T.T + 2 * T.m + r + b);
-            const __m256d g = _mm256_sub_pd(q, dist);
-            __m256d known;
-            const __m256d s = lanes::weight4<P>(lanes::codes4<P>(T, r + b), cw, known);
-            const __m256d adds = _mm256_and_pd(lanes::violated4<P>(q, dist), known);
-            const __m256d t = _mm256_mul_pd(_mm256_mul_pd(s, g), g);
-            _mm256_store_pd(term + b, _mm256_blendv_pd(nothing, t, adds));
+            _mm256_store_pd(term + b, groupTerms<P, D>(X, T, cw.c, r, b, st.oi, st.oj));
             acc = addFour(acc, prev + b);
         }
         acc = st.endBlock(rows, acc);
     }
     acc = st.flush(acc);
     return passRows<P>(X, T, c, r, r1, acc);
+}
+
+// The terms of rows r0 .. r1-1 into out[0 .. r1-r0-1], -0.0 for a row that
+// adds nothing.
+template <Pass P, int D>
+TBX_AVX2 void termLanes(const Points& X, const Table& T, const double* c, int64_t r0,
+                        int64_t r1, double* out)
+{
+    const Weights4 cw(c);
+    alignas(32) int64_t oi[lanes::kBlock], oj[lanes::kBlock];
+    int64_t r = r0;
+    for (int64_t rows; (rows = lanes::blockRows(r, r1)) > 0; r += rows) {
+        lanes::rowOffsets(X, T, r, rows, oi, oj);
+        for (int64_t b = 0; b < rows; b += lanes::kLanes)
+            _mm256_storeu_pd(out + (r - r0) + b, groupTerms<P, D>(X, T, cw.c, r, b, oi, oj));
+    }
+    for (; r < r1; ++r)
+        if (!rowTerm<P>(X, T, c, r, out[r - r0]))
+            out[r - r0] = -0.0;
 }
 
 // The three table passes for points of D coordinates (0: any d).
@@ -159,12 +211,131 @@ double tablesPlain(const Penalty& p, const PassWeights& c, double acc)
     return passRows<Pass::upper>(p.X, p.Ub, c.upper, 0, p.Ub.m, acc);
 }
 
+// ---- On a team of threads -------------------------------------------------
+// The rows of the three tables, in table order, are cut into chunks. The
+// team forms each chunk's terms (every row's, -0.0 for a row that adds
+// nothing) into a slot of a ring; the calling thread adds them to the one
+// running sum in row order, chunk after chunk, as they become ready, and
+// forms a chunk itself while the next one is not ready. The sum is the
+// single-threaded one, term for term.
+constexpr int64_t kChunk = 4096;      // rows a chunk
+constexpr int kSlotsPerThread = 4;    // chunks in the ring, per thread
+constexpr int64_t kMinRowsPerThread = 32768;
+
+struct Chunk {
+    Pass pass;
+    const Table* T;
+    const double* c;
+    int64_t r0, r1;
+};
+
+template <Pass P>
+void formTerms(const Points& X, const Table& T, const double* c, int64_t r0, int64_t r1,
+               double* out, tbx::Path path)
+{
+#if TBX_SIMD
+    // With d = 0 no coordinate is read, and no point number was checked.
+    if (path == tbx::Path::avx2 && X.d > 0) {
+        switch (X.d) {
+        case 1: termLanes<P, 1>(X, T, c, r0, r1, out); return;
+        case 2: termLanes<P, 2>(X, T, c, r0, r1, out); return;
+        case 3: termLanes<P, 3>(X, T, c, r0, r1, out); return;
+        case 4: termLanes<P, 4>(X, T, c, r0, r1, out); return;
+        default: termLanes<P, 0>(X, T, c, r0, r1, out); return;
+        }
+    }
+#endif
+    (void)path;
+    for (int64_t r = r0; r < r1; ++r)
+        if (!rowTerm<P>(X, T, c, r, out[r - r0]))
+            out[r - r0] = -0.0;
+}
+
+void formChunk(const Points& X, const Chunk& k, double* out, tbx::Path path)
+{
+    switch (k.pass) {
+    case Pass::distance: formTerms<Pass::distance>(X, *k.T, k.c, k.r0, k.r1, out, path); break;
+    case Pass::lower: formTerms<Pass::lower>(X, *k.T, k.c, k.r0, k.r1, out, path); break;
+    case Pass::upper: formTerms<Pass::upper>(X, *k.T, k.c, k.r0, k.r1, out, path); break;
+    }
+}
+
+inline void pause()
+{
+#if TBX_SIMD
+    _mm_pause();
+#endif
+}
+
+double tablesTeam(const Penalty& p, const PassWeights& c, double acc, tbx::Path path,
+                  int threads)
+{
+    std::vector<Chunk> chunks;
+    const Chunk passes[] = {{Pass::distance, &p.D, c.distance, 0, 0},
+                            {Pass::lower, &p.Lb, c.lower, 0, 0},
+                            {Pass::upper, &p.Ub, c.upper, 0, 0}};
+    for (Chunk k : passes)
+        for (int64_t r = 0; r < k.T->m; r += kChunk) {
+            k.r0 = r;
+            k.r1 = r + kChunk < k.T->m ? r + kChunk : k.T->m;
+            chunks.push_back(k);
+        }
+    const int64_t count = static_cast<int64_t>(chunks.size());
+    const int slots = kSlotsPerThread * threads;
+    std::vector<double> ring(static_cast<size_t>(slots * kChunk));
+    // ready[s]: the chunk whose terms slot s holds (-1: none yet).
+    std::unique_ptr<std::atomic<int64_t>[]> ready(new std::atomic<int64_t>[slots]);
+    for (int s = 0; s < slots; ++s)
+        ready[s].store(-1, std::memory_order_relaxed);
+    std::atomic<int64_t> claimed{0};  // chunks handed out to be formed
+    std::atomic<int64_t> added{0};    // chunks added to the sum; chunk k's slot is free
+                                      // once chunk k - slots is added
+    auto form = [&](int64_t k) {
+        formChunk(p.X, chunks[k], &ring[(k % slots) * kChunk], path);
+        ready[k % slots].store(k, std::memory_order_release);
+    };
+
+    tbx::parallel(threads, [&](int t, int) {
+        if (t != 0) {
+            for (int64_t k; (k = claimed.fetch_add(1, std::memory_order_relaxed)) < count;) {
+                while (added.load(std::memory_order_acquire) <= k - slots)
+                    pause();
+                form(k);
+            }
+            return;
+        }
+        for (int64_t next = 0; next < count;) {
+            if (ready[next % slots].load(std::memory_order_acquire) == next) {
+                const Chunk& k = chunks[next];
+                const double* term = &ring[(next % slots) * kChunk];
+                for (int64_t r = 0; r < k.r1 - k.r0; ++r)
+                    acc = acc + term[r];
+                added.store(++next, std::memory_order_release);
+                continue;
+            }
+            // The next chunk is not ready: form one whose slot is free.
+            int64_t k = claimed.load(std::memory_order_relaxed);
+            if (k < count && k < next + slots &&
+                claimed.compare_exchange_weak(k, k + 1, std::memory_order_relaxed))
+                form(k);
+            else
+                pause();
+        }
+    });
+    return acc;
+}
+
 }  // namespace
 
 void penvalKernel(const Penalty& p, double* acc, const tbx::Exec& ex)
 {
     const PassWeights c(p.w);
     double sum = *acc;
+    const int threads = tbx::threadsFor(ex, p.D.m + p.Lb.m + p.Ub.m, kMinRowsPerThread);
+    if (threads > 1) {
+        *acc = regularisation(p.X, p.w.w4, tablesTeam(p, c, sum, ex.path, threads));
+        return;
+    }
 #if TBX_SIMD
     // With d = 0 no coordinate is read, and no point number was checked.
     if (ex.path == tbx::Path::avx2 && p.X.d > 0) {
@@ -179,7 +350,6 @@ void penvalKernel(const Penalty& p, double* acc, const tbx::Exec& ex)
         return;
     }
 #endif
-    (void)ex;
     *acc = regularisation(p.X, p.w.w4, tablesPlain(p, c, sum));
 }
 

@@ -1,5 +1,6 @@
 // linkdev, ceilgap, floorgap: one entry per violated row.
 #include "geometry.h"
+#include "threads.h"
 
 namespace distgeom {
 namespace {
@@ -95,21 +96,36 @@ void reportRange(const Points& X, const Table& T, int64_t r0, int64_t r1, double
     reportRows<R>(X, T, r0, r1, out);
 }
 
+// Rows are independent: each thread takes a range of them, in whole blocks,
+// and writes only their entries. Fewer rows than this a thread are not
+// worth starting one for.
+constexpr int64_t kMinRowsPerThread = 16384;
+
+template <Report R>
+void report(const Points& X, const Table& T, double* out, const tbx::Exec& ex)
+{
+    tbx::parallel(tbx::threadsFor(ex, T.m, kMinRowsPerThread), [&](int t, int nt) {
+        int64_t r0, r1;
+        tbx::split(T.m, t, nt, lanes::kBlock, r0, r1);
+        reportRange<R>(X, T, r0, r1, out, ex);
+    });
+}
+
 }  // namespace
 
 void linkdevKernel(const Points& X, const Table& T, double* out, const tbx::Exec& ex)
 {
-    reportRange<Report::linkdev>(X, T, 0, T.m, out, ex);
+    report<Report::linkdev>(X, T, out, ex);
 }
 
 void ceilgapKernel(const Points& X, const Table& T, double* out, const tbx::Exec& ex)
 {
-    reportRange<Report::ceilgap>(X, T, 0, T.m, out, ex);
+    report<Report::ceilgap>(X, T, out, ex);
 }
 
 void floorgapKernel(const Points& X, const Table& T, double* out, const tbx::Exec& ex)
 {
-    reportRange<Report::floorgap>(X, T, 0, T.m, out, ex);
+    report<Report::floorgap>(X, T, out, ex);
 }
 
 }  // namespace distgeom

@@ -18,13 +18,16 @@ namespace distmatrix {
 //
 // On the AVX2 path it computes eight rows side by side and writes each
 // 8-by-4 tile together with its mirrored 4-by-8 tile; large results go to
-// memory with streaming stores. Every path gives the plain loop's bits.
+// memory with streaming stores. Every path and thread count gives the plain
+// loop's bits: elements are summed independently, each by one thread.
 void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q, const tbx::Exec& ex);
 
 namespace detail {
-// The AVX2 path with the choice of stores made by the caller (the tests run
-// both on small sizes). Only where the processor has AVX2.
-void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streaming);
+// The AVX2 path with the choice of stores and threads made by the caller
+// (the tests run both kinds of stores on small sizes). Only where the
+// processor has AVX2.
+void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streaming,
+                 int threads = 1);
 }  // namespace detail
 
 }  // namespace distmatrix

@@ -1,8 +1,10 @@
 // pairsq: the upper triangle summed, the lower one copied from it.
+#include <atomic>
 #include <cstring>
 
 #include "kernels.h"
 #include "simd.h"
+#include "threads.h"
 
 namespace distmatrix {
 namespace {
@@ -236,44 +238,65 @@ TBX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, int64_t
 
 // Columns in blocks of kBlock, each block swept by every group of rows that
 // has elements in it: the block's columns and the group's columns are the
-// only ones written meanwhile, which keeps the pages in the TLB.
+// only ones written meanwhile, which keeps the pages in the TLB. Blocks write
+// disjoint elements (the upper part of their columns, and its mirror), so the
+// threads of a team take them in turn, the heaviest (last) first.
 constexpr int64_t kBlock = 64;
 
 template <int D, bool Streaming>
 TBX_AVX2 void groups(const double* X, int64_t d, int64_t n, double* Q, int64_t first,
-                     int64_t end)
+                     int64_t end, std::atomic<int64_t>& taken)
 {
-    for (int64_t c0 = first; c0 < n; c0 += kBlock) {
+    const int64_t blocks = (n - first + kBlock - 1) / kBlock;
+    for (int64_t b; (b = taken.fetch_add(1, std::memory_order_relaxed)) < blocks;) {
+        const int64_t c0 = first + (blocks - 1 - b) * kBlock;
         const int64_t c1 = c0 + kBlock < n ? c0 + kBlock : n;
         for (int64_t i0 = first; i0 < end && i0 < c1; i0 += 8)
             rowGroup<D, Streaming>(X, d, n, Q, i0, c0, c1);
     }
+    if constexpr (Streaming)
+        _mm_sfence();  // this thread's streamed stores are done before Q is read
 }
 
 // Rows first .. end-1, end - first a multiple of 8.
 template <bool Streaming>
-void allGroups(const double* X, int64_t d, int64_t n, double* Q, int64_t first, int64_t end)
+void allGroups(const double* X, int64_t d, int64_t n, double* Q, int64_t first, int64_t end,
+               std::atomic<int64_t>& taken)
 {
     switch (d) {
-    case 1: groups<1, Streaming>(X, d, n, Q, first, end); break;
-    case 2: groups<2, Streaming>(X, d, n, Q, first, end); break;
-    case 3: groups<3, Streaming>(X, d, n, Q, first, end); break;
-    case 4: groups<4, Streaming>(X, d, n, Q, first, end); break;
+    case 1: groups<1, Streaming>(X, d, n, Q, first, end, taken); break;
+    case 2: groups<2, Streaming>(X, d, n, Q, first, end, taken); break;
+    case 3: groups<3, Streaming>(X, d, n, Q, first, end, taken); break;
+    case 4: groups<4, Streaming>(X, d, n, Q, first, end, taken); break;
     default:
         if (d <= kStage)
-            groups<0, Streaming>(X, d, n, Q, first, end);
+            groups<0, Streaming>(X, d, n, Q, first, end, taken);
         else
-            groups<-1, Streaming>(X, d, n, Q, first, end);
+            groups<-1, Streaming>(X, d, n, Q, first, end, taken);
     }
 }
 
 #endif  // TBX_SIMD
 
+// The plain loop on a team: rows in runs of eight, taken in turn. Row i
+// writes Q(i, j) and Q(j, i) for j >= i alone, so rows never meet.
+void plainTeam(const double* X, int64_t d, int64_t n, double* Q, int threads)
+{
+    std::atomic<int64_t> taken{0};
+    tbx::parallel(threads, [&](int, int) {
+        for (int64_t i0; (i0 = 8 * taken.fetch_add(1, std::memory_order_relaxed)) < n;)
+            plainRows(X, d, n, Q, i0, i0 + 8 < n ? i0 + 8 : n);
+    });
+}
+
+// Fewer elements of Q than this a thread are not worth starting one for.
+constexpr int64_t kMinElementsPerThread = 65536;
+
 }  // namespace
 
 namespace detail {
 
-void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streaming)
+void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streaming, int threads)
 {
 #if TBX_SIMD
     if (n < 16) {
@@ -290,16 +313,17 @@ void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streamin
         address % sizeof(double) == 0 ? static_cast<int64_t>((64 - address % 64) % 64 / 8) : 0;
     const int64_t end = first + (n - first) / 8 * 8;
     plainRows(X, d, n, Q, 0, first);
-    if (streaming) {
-        allGroups<true>(X, d, n, Q, first, end);
-        _mm_sfence();  // the streamed stores are done before the host reads Q
-    } else {
-        allGroups<false>(X, d, n, Q, first, end);
-    }
     plainRows(X, d, n, Q, end, n);
+    std::atomic<int64_t> taken{0};
+    tbx::parallel(threads, [&](int, int) {
+        if (streaming)
+            allGroups<true>(X, d, n, Q, first, end, taken);
+        else
+            allGroups<false>(X, d, n, Q, first, end, taken);
+    });
 #else
     (void)streaming;
-    plainRows(X, d, n, Q, 0, n);
+    plainTeam(X, d, n, Q, threads);
 #endif
 }
 
@@ -313,12 +337,14 @@ void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q, const tbx::E
             std::memset(Q, 0, static_cast<size_t>(n * n) * sizeof(double));
         return;
     }
+    const int threads = tbx::threadsFor(ex, n * n, kMinElementsPerThread);
     if (ex.path == tbx::Path::avx2)
         detail::pairsqLanes(X, d, n, Q,
                             n * n * static_cast<int64_t>(sizeof(double)) >
-                                tbx::simd::kStreamingBytes);
+                                tbx::simd::kStreamingBytes,
+                            threads);
     else
-        plainRows(X, d, n, Q, 0, n);
+        plainTeam(X, d, n, Q, threads);
 }
 
 }  // namespace distmatrix

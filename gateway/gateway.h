@@ -39,9 +39,10 @@ public:
             fail(*outcome);
     }
 
-    // The path and threads the kernels take in this call, from the process's
-    // choice and the environment; a value there that cannot be followed ends
-    // the call ("<plugin>:badEnvironment").
+    // The path and threads the kernels take in this call: the process's
+    // path and the thread count of the moment (MEXTOOLBOX_KERNELS,
+    // MEXTOOLBOX_THREADS); a value there that cannot be followed ends the
+    // call ("<plugin>:badEnvironment").
     tbx::Exec exec();
 
     // Creates the call's one output, rows-by-cols real doubles, stores it as

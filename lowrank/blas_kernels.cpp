@@ -4,21 +4,35 @@
 
 #include <cstring>
 
+#include "threads.h"
+
 namespace lowrank {
 
+namespace {
+// Fewer BLAS calls (obsprod_blas) or values (nzfill_blas) than these a
+// thread are not worth starting one for.
+constexpr int64_t kMinProductsPerThread = 16384;
+constexpr int64_t kMinValuesPerThread = 262144;
+}  // namespace
+
+// Each thread makes the ddot_ calls of a range of products, each call as it
+// is made on one thread.
 void obsprodBlasKernel(DotRoutine dot, const Factors& f, const Samples& s, double* v,
                        const tbx::Exec& ex, int64_t limit)
 {
-    (void)ex;
-    for (int64_t k = 0; k < s.L; ++k) {
-        const double* x = f.Xt;
-        const double* y = f.Y;
-        if (f.r > 0) {
-            x += tbx::columnOffset(s.I[k], f.r);
-            y += tbx::columnOffset(s.J[k], f.r);
+    tbx::parallel(tbx::threadsFor(ex, s.L, kMinProductsPerThread), [&](int t, int nt) {
+        int64_t k0, k1;
+        tbx::split(s.L, t, nt, 1, k0, k1);
+        for (int64_t k = k0; k < k1; ++k) {
+            const double* x = f.Xt;
+            const double* y = f.Y;
+            if (f.r > 0) {
+                x += tbx::columnOffset(s.I[k], f.r);
+                y += tbx::columnOffset(s.J[k], f.r);
+            }
+            v[k] = dotInChunks(dot, f.r, x, y, limit);
         }
-        v[k] = dotInChunks(dot, f.r, x, y, limit);
-    }
+    });
 }
 
 // Where src and dst overlap (two parts of one array), one dcopy_ would
@@ -30,12 +44,18 @@ void obsprodBlasKernel(DotRoutine dot, const Factors& f, const Samples& s, doubl
 void nzfillBlasKernel(CopyRoutine copy, double* dst, const double* src, int64_t n,
                       const tbx::Exec& ex, int64_t limit)
 {
-    (void)ex;
     const uintptr_t d = reinterpret_cast<uintptr_t>(dst), s = reinterpret_cast<uintptr_t>(src);
     const uintptr_t bytes = static_cast<uintptr_t>(n > 0 ? n : 0) * sizeof(double);
     const bool overlap = n > 0 && d != s && !(d + bytes <= s || s + bytes <= d);
     if (!overlap) {
-        copyInChunks(copy, n, src, dst, limit);
+        // Each thread hands dcopy_ a range of the values.
+        const int threads = n > 0 ? tbx::threadsFor(ex, n, kMinValuesPerThread) : 1;
+        tbx::parallel(threads, [&](int t, int nt) {
+            int64_t i0, i1;
+            tbx::split(n, t, nt, 512, i0, i1);
+            if (nt == 1 || i1 > i0)
+                copyInChunks(copy, i1 - i0, src + i0, dst + i0, limit);
+        });
         return;
     }
     const uintptr_t apart = d > s ? d - s : s - d;

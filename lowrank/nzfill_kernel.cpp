@@ -4,6 +4,7 @@
 
 #include "kernels.h"
 #include "simd.h"
+#include "threads.h"
 
 namespace lowrank {
 namespace {
@@ -33,6 +34,27 @@ TBX_AVX2 void streamCopy(double* dst, const double* src, int64_t n)
 }
 #endif
 
+// Values i0 .. i1-1 of disjoint arrays, large copies streamed on the AVX2
+// path (total: the whole copy's size, which decides).
+void copyRange(double* dst, const double* src, int64_t i0, int64_t i1, int64_t total,
+               const tbx::Exec& ex)
+{
+    const size_t bytes = static_cast<size_t>(i1 - i0) * sizeof(double);
+#if TBX_SIMD
+    if (ex.path == tbx::Path::avx2 && total * 8 >= tbx::simd::kStreamingBytes &&
+        reinterpret_cast<uintptr_t>(dst) % sizeof(double) == 0) {
+        streamCopy(dst + i0, src + i0, i1 - i0);
+        return;
+    }
+#endif
+    (void)ex, (void)total;
+    std::memcpy(dst + i0, src + i0, bytes);
+}
+
+// Disjoint arrays: each thread copies a range of the values, in whole pages.
+// Fewer values than this a thread are not worth starting one for.
+constexpr int64_t kMinValuesPerThread = 262144;
+
 }  // namespace
 
 void nzfillKernel(double* dst, const double* src, int64_t n, const tbx::Exec& ex)
@@ -51,15 +73,12 @@ void nzfillKernel(double* dst, const double* src, int64_t n, const tbx::Exec& ex
         std::memmove(dst, src, bytes);
         return;
     }
-#if TBX_SIMD
-    if (ex.path == tbx::Path::avx2 && bytes >= static_cast<uintptr_t>(tbx::simd::kStreamingBytes) &&
-        d % sizeof(double) == 0) {
-        streamCopy(dst, src, n);
-        return;
-    }
-#endif
-    (void)ex;
-    std::memcpy(dst, src, bytes);  // disjoint arrays: the move is a block copy
+    // Disjoint arrays: the move is a block copy.
+    tbx::parallel(tbx::threadsFor(ex, n, kMinValuesPerThread), [&](int t, int nt) {
+        int64_t i0, i1;
+        tbx::split(n, t, nt, 512, i0, i1);
+        copyRange(dst, src, i0, i1, n, ex);
+    });
 }
 
 }  // namespace lowrank

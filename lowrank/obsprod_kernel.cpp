@@ -1,6 +1,7 @@
 // obsprod: each product summed from 0.0 in row order, four side by side.
 #include "kernels.h"
 #include "simd.h"
+#include "threads.h"
 
 namespace lowrank {
 namespace {
@@ -133,21 +134,37 @@ TBX_AVX2 void laneProducts(int64_t r, int64_t L4, const double* Xt, const double
 
 #endif  // TBX_SIMD
 
-}  // namespace
-
-void obsprodKernel(const Factors& f, const Samples& s, double* v, const tbx::Exec& ex)
+// Products k0 .. k1-1 on the path of `ex`.
+void products(const Factors& f, const Samples& s, int64_t k0, int64_t k1, double* v,
+              const tbx::Exec& ex)
 {
 #if TBX_SIMD
     // With r = 0 nothing is read and every product is the 0.0 it starts from.
-    if (ex.path == tbx::Path::avx2 && f.r > 0 && s.L >= 4) {
-        const int64_t L4 = s.L / 4 * 4;
-        laneProducts(f.r, L4, f.Xt, f.Y, s.I, s.J, v);
-        plainProducts(f, s, L4, s.L, v);
+    if (ex.path == tbx::Path::avx2 && f.r > 0 && k1 - k0 >= 4) {
+        const int64_t k4 = k0 + (k1 - k0) / 4 * 4;
+        laneProducts(f.r, k4 - k0, f.Xt, f.Y, s.I + k0, s.J + k0, v + k0);
+        plainProducts(f, s, k4, k1, v);
         return;
     }
 #endif
     (void)ex;
-    plainProducts(f, s, 0, s.L, v);
+    plainProducts(f, s, k0, k1, v);
+}
+
+// Products are independent: each thread takes a range of them. Fewer
+// multiply-adds than this a thread are not worth starting one for.
+constexpr int64_t kMinWorkPerThread = 65536;
+
+}  // namespace
+
+void obsprodKernel(const Factors& f, const Samples& s, double* v, const tbx::Exec& ex)
+{
+    const int64_t work = s.L * (f.r > 0 ? f.r : 1);
+    tbx::parallel(tbx::threadsFor(ex, work, kMinWorkPerThread), [&](int t, int nt) {
+        int64_t k0, k1;
+        tbx::split(s.L, t, nt, 4, k0, k1);
+        products(f, s, k0, k1, v, ex);
+    });
 }
 
 }  // namespace lowrank

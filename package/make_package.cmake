@@ -94,11 +94,11 @@ list(JOIN names " " names)
 file(WRITE ${top}/src/Makefile
 "# Builds the plug-ins' native form (oct-files) with Octave's mkoctfile; run
 # by `pkg install`. Every sum keeps the order the code states: no fused
-# multiply-add.
+# multiply-add. The threads are OpenMP's, through the compiler's runtime.
 MKOCTFILE ?= mkoctfile
 OCTAVE_CONFIG ?= octave-config
-export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden -DTOOLBOX_OCTAVE_NATIVE
-export LDFLAGS := -Wl,--version-script=gateway/octave/octFunction.map
+export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden -fopenmp -DTOOLBOX_OCTAVE_NATIVE
+export LDFLAGS := -fopenmp -Wl,--version-script=gateway/octave/octFunction.map
 INCLUDES := -I. -Icore -Ichecks -Igateway -Igateway/plugins
 BLAS_LIBS := $(shell $(MKOCTFILE) -p BLAS_LIBS)
 ARCH := $(shell $(OCTAVE_CONFIG) -p CANONICAL_HOST_TYPE)-$(shell $(OCTAVE_CONFIG) -p API_VERSION)

@@ -38,7 +38,7 @@ double poison()
 std::vector<double> pairsq(const std::vector<double>& X, int64_t d, int64_t n)
 {
     std::vector<double> first;
-    for (const tbx::Exec& ex : paths()) {
+    for (const tbx::Exec& ex : testing_util::teams()) {
         std::vector<double> Q(static_cast<size_t>(n * n), poison());
         distmatrix::pairsqKernel(X.data(), d, n, Q.data(), ex);
         for (int64_t i = 0; i < n; ++i)
@@ -46,7 +46,7 @@ std::vector<double> pairsq(const std::vector<double>& X, int64_t d, int64_t n)
                 EXPECT_EQ(bitsOf(Q[i + j * n]), bitsOf(Q[j + i * n])) << "not symmetric";
         if (first.empty())
             first = Q;
-        EXPECT_TRUE(sameBits(first, Q)) << "path " << tbx::pathName(ex.path);
+        EXPECT_TRUE(sameBits(first, Q)) << testing_util::nameOf(ex);
     }
     return first;
 }
@@ -137,11 +137,11 @@ std::vector<double> randomPoints(std::mt19937_64& rng, int64_t d, int64_t n, boo
 }
 
 ::testing::AssertionResult lanesMatch(const std::vector<double>& X, int64_t d, int64_t n,
-                                      size_t shift, bool streaming)
+                                      size_t shift, bool streaming, int threads = 1)
 {
     Placed q(n, shift);
     const testing_util::Guarded points(X);  // X ends where a read faults
-    distmatrix::detail::pairsqLanes(points.data(), d, n, q.Q, streaming);
+    distmatrix::detail::pairsqLanes(points.data(), d, n, q.Q, streaming, threads);
     if (!q.guardsKept())
         return ::testing::AssertionFailure() << "wrote outside Q";
     for (int64_t i = 0; i < n; ++i)
@@ -163,9 +163,10 @@ TEST(PairsqLanes, MatchesReferenceOnEveryShape)
             const std::vector<double> X = randomPoints(rng, d, n, false);
             for (size_t shift : {size_t(0), size_t(5)})
                 for (bool streaming : {false, true})
-                    EXPECT_TRUE(lanesMatch(X, d, n, shift, streaming))
-                        << "d=" << d << " n=" << n << " shift=" << shift
-                        << " streaming=" << streaming;
+                    for (int threads : {1, 3})
+                        EXPECT_TRUE(lanesMatch(X, d, n, shift, streaming, threads))
+                            << "d=" << d << " n=" << n << " shift=" << shift
+                            << " streaming=" << streaming << " threads=" << threads;
         }
 }
 

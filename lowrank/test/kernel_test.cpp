@@ -57,21 +57,29 @@ lowrank::Samples samplesOf(const Sample& s) { return {s.I.data(), s.J.data(), s.
 std::vector<double> loopForm(const Sample& s)
 {
     std::vector<double> first;
-    for (const tbx::Exec& ex : paths()) {
+    for (const tbx::Exec& ex : testing_util::teams()) {
         std::vector<double> v(static_cast<size_t>(s.L), -7.0);
         lowrank::obsprodKernel(factorsOf(s), samplesOf(s), v.data(), ex);
         if (first.empty())
             first = v;
-        EXPECT_TRUE(sameBits(first, v)) << "path " << tbx::pathName(ex.path);
+        EXPECT_TRUE(sameBits(first, v)) << testing_util::nameOf(ex);
     }
     return first;
 }
 
+// The BLAS form at every thread count: each product is the same one ddot_
+// call on any thread.
 std::vector<double> blasForm(const Sample& s, int64_t limit)
 {
-    std::vector<double> v(static_cast<size_t>(s.L), -7.0);
-    lowrank::obsprodBlasKernel(ddot_, factorsOf(s), samplesOf(s), v.data(), kPlain, limit);
-    return v;
+    std::vector<double> first;
+    for (const tbx::Exec& ex : testing_util::teams()) {
+        std::vector<double> v(static_cast<size_t>(s.L), -7.0);
+        lowrank::obsprodBlasKernel(ddot_, factorsOf(s), samplesOf(s), v.data(), ex, limit);
+        if (first.empty())
+            first = v;
+        EXPECT_TRUE(sameBits(first, v)) << testing_util::nameOf(ex);
+    }
+    return first;
 }
 
 // BLAS stand-ins that record the length of each call; the dot product sums
@@ -268,11 +276,13 @@ TEST(NzfillLanes, BlockCopyAndOverlapActAsIfTheSourceWereReadFirst)
     src[7] = kNaN;
     src[8] = -0.0;
     for (int64_t n : {0, 1, 2, 3, 4, 5, 999, 1000})
-        for (const tbx::Exec& ex : paths()) {
-            std::vector<double> dst(1002, 3.5), expected(1002, 3.5);
+        for (const tbx::Exec& ex : testing_util::teams()) {
+            std::vector<double> dst(1002, 3.5), expected(1002, 3.5), blas(1002, 3.5);
             lowrank::nzfillKernel(dst.data() + 1, src.data(), n, ex);
+            lowrank::nzfillBlasKernel(dcopy_, blas.data() + 1, src.data(), n, ex);
             ref::nzfill(expected.data() + 1, src.data(), n);
-            EXPECT_TRUE(sameBits(expected, dst)) << n << " " << tbx::pathName(ex.path);
+            EXPECT_TRUE(sameBits(expected, dst)) << n << " " << testing_util::nameOf(ex);
+            EXPECT_TRUE(sameBits(expected, blas)) << n << " " << testing_util::nameOf(ex);
         }
     // Overlapping arrays (two parts of one array): every value is copied as
     // if the whole source were read first, in both forms, whatever the
@@ -315,5 +325,10 @@ TEST(NzfillLanes, LargeCopiesMoveEveryBitAndNothingElse)
                 EXPECT_EQ(2.5, buffer[i]) << shift << " " << i;
             }
         }
+        // And split among threads, the ranges' edges at every alignment.
+        std::vector<double> team(static_cast<size_t>(n) + 8, 2.5);
+        lowrank::nzfillKernel(team.data() + shift, src.data(), n,
+                              tbx::Exec{paths().back().path, 3, true});
+        EXPECT_EQ(0, std::memcmp(buffer.data(), team.data(), buffer.size() * 8)) << shift;
     }
 }
