@@ -68,11 +68,4 @@ void parallel(int threads, void (*body)(void* context, int t, int T), void* cont
     body(context, 0, 1);
 }
 
-void barrier()
-{
-#if defined(_OPENMP)
-#pragma omp barrier
-#endif
-}
-
 }  // namespace tbx

@@ -9,8 +9,11 @@
 // hosts load for their own code).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "dispatch.h"
 
@@ -71,8 +74,84 @@ void parallel(int threads, Body&& body)
     parallel(threads, [](void* c, int t, int T) { (*static_cast<Body*>(c))(t, T); }, &body);
 }
 
-// A barrier for the team of a parallel() call (every thread of the team
-// waits until all have reached it).
-void barrier();
+// Waiting in a loop: a pause at first, then, if the wait goes on (the thread
+// waited for may have lost its processor to other work), the processor is
+// handed over to whoever needs it.
+class Waiting {
+public:
+    void relax()
+    {
+        if (++spins_ < 4096) {
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        } else {
+            std::this_thread::yield();
+        }
+    }
+    void reset() { spins_ = 0; }
+
+private:
+    int spins_ = 0;
+};
+
+// Chunks 0 .. count-1 formed on a team and used in order on the calling
+// thread. form(k, slot) fills slot number `slot` (of `slots`) with chunk k,
+// on any thread of the team; use(k, slot) takes chunk k from it on the
+// calling thread alone, k = 0, 1, 2, ... in turn. A slot is filled again only
+// once its chunk has been used. While the next chunk is not ready, the
+// calling thread forms one itself. With one thread: form, use, form, use.
+template <class Form, class Use>
+void inOrder(int threads, int64_t count, int slots, Form&& form, Use&& use)
+{
+    if (threads <= 1 || slots < 1) {
+        for (int64_t k = 0; k < count; ++k) {
+            form(k, 0);
+            use(k, 0);
+        }
+        return;
+    }
+    // ready[s]: the chunk slot s holds (-1: none yet). Chunk k's slot,
+    // k % slots, is free once chunk k - slots has been used.
+    std::unique_ptr<std::atomic<int64_t>[]> ready(new std::atomic<int64_t>[slots]);
+    for (int s = 0; s < slots; ++s)
+        ready[s].store(-1, std::memory_order_relaxed);
+    std::atomic<int64_t> claimed{0};  // chunks handed out to be formed
+    std::atomic<int64_t> used{0};     // chunks used
+    auto formOne = [&](int64_t k) {
+        const int slot = static_cast<int>(k % slots);
+        form(k, slot);
+        ready[slot].store(k, std::memory_order_release);
+    };
+    parallel(threads, [&](int t, int) {
+        Waiting waiting;
+        if (t != 0) {
+            for (int64_t k; (k = claimed.fetch_add(1, std::memory_order_relaxed)) < count;) {
+                while (used.load(std::memory_order_acquire) <= k - slots)
+                    waiting.relax();
+                waiting.reset();
+                formOne(k);
+            }
+            return;
+        }
+        for (int64_t next = 0; next < count;) {
+            const int slot = static_cast<int>(next % slots);
+            if (ready[slot].load(std::memory_order_acquire) == next) {
+                use(next, slot);
+                used.store(++next, std::memory_order_release);
+                waiting.reset();
+                continue;
+            }
+            int64_t k = claimed.load(std::memory_order_relaxed);
+            if (k < count && k < next + slots &&
+                claimed.compare_exchange_weak(k, k + 1, std::memory_order_relaxed)) {
+                formOne(k);
+                waiting.reset();
+            } else {
+                waiting.relax();
+            }
+        }
+    });
+}
 
 }  // namespace tbx

@@ -266,18 +266,18 @@ TBX_AVX2 void allLanes(const Penalty& p, const PassWeights& c, double* G, const 
 #endif  // TBX_SIMD
 
 // ---- On a team of threads -------------------------------------------------
-// The rows of the three tables, in table order, are cut into chunks. For
-// each chunk the team first stages, each thread a range of its rows, what
-// every row's updates need (its offsets, whether it contributes, and its
-// values or its s and F); then each thread applies, in row order, the
-// updates that fall on the elements of G it owns (a range of whole points).
-// So every element of G receives the same updates in the same order as on
-// one thread. Stages alternate between two buffers, so that one barrier a
-// chunk keeps the team in step. The calling thread prints the diagnostics
-// when the team is done: every line of a pass has the same text, so their
-// number, pass by pass, is the whole of what is printed.
-constexpr int64_t kChunk = 4096;
-constexpr int64_t kMinRowsPerThread = 16384;
+// The rows of the three tables, in table order, are cut into chunks. The team
+// forms and stages each chunk's rows (their offsets, which of them update G,
+// their values or their s and F, how many violated rows have an unknown
+// code), four side by side as on one thread; the calling thread applies the
+// staged updates to G in row order, chunk after chunk, and prints each
+// chunk's diagnostics. So G receives every update of the single-threaded
+// loop, in its order, from one thread, and stays in that thread's cache; the
+// team takes over the forming of the rows, which is the part that may run
+// side by side.
+constexpr int64_t kChunk = 1024;   // rows a chunk, a multiple of four
+constexpr int kSlotsPerThread = 3;  // chunks staged at once, per thread
+constexpr int64_t kMinRowsPerThread = 4096;
 
 struct Chunk {
     Pass pass;
@@ -286,100 +286,106 @@ struct Chunk {
     int64_t r0, r1;
 };
 
-// A chunk's stage: rows by their place b in the chunk.
-struct ChunkStage {
-    std::vector<int64_t> oi, oj;
-    std::vector<double> v, s, F;
-    std::vector<unsigned char> on;  // 1 where row b contributes
-    ChunkStage() : oi(kChunk), oj(kChunk), v(4 * kChunk), s(kChunk), F(kChunk), on(kChunk) {}
+// A chunk as staged: the rows that update G, `count` of them, in row order.
+// `staged` rows of the chunk were formed; the rest (fewer than four, at the
+// end of a table) are left to the plain loop, as on one thread.
+struct Slot {
+    alignas(32) int64_t oi[kChunk];
+    alignas(32) int64_t oj[kChunk];
+    alignas(32) double v[kChunk][4];
+    alignas(32) double s[kChunk];
+    alignas(32) double F[kChunk];
+    int64_t count, staged, unknown;
+    StageView view() { return {oi, oj, v, s, F}; }
 };
 
-#if TBX_SIMD
-// Stages the chunk's rows from b on, four at a time, while a group of four
-// is left before b1; b ends at the first row not staged. Returns the number
-// of violated rows of unknown code among them.
+// The plain loop's forming of the chunk's rows.
 template <Pass P>
-TBX_AVX2 int64_t stageChunkLanes(const Points& X, const Chunk& k, int64_t& b, int64_t b1,
-                                 ChunkStage& st)
+void stagePlain(const Points& X, const Chunk& k, Slot& slot)
 {
-    const StageView view{st.oi.data(), st.oj.data(), reinterpret_cast<double (*)[4]>(st.v.data()),
-                         st.s.data(), st.F.data()};
-    const __m256d cw[3] = {_mm256_set1_pd(k.c[0]), _mm256_set1_pd(k.c[1]), _mm256_set1_pd(k.c[2])};
-    int bits[lanes::kBlock / lanes::kLanes];
-    int64_t unknown = 0;
-    for (int64_t rows; (rows = lanes::blockRows(b, b1)) > 0; b += rows) {
-        const int64_t r = k.r0 + b;
-        switch (X.d) {
-        case 1: unknown += stageRows<P, 1>(X, *k.T, cw, r, rows, view, b, bits); break;
-        case 2: unknown += stageRows<P, 2>(X, *k.T, cw, r, rows, view, b, bits); break;
-        case 3: unknown += stageRows<P, 3>(X, *k.T, cw, r, rows, view, b, bits); break;
-        case 4: unknown += stageRows<P, 4>(X, *k.T, cw, r, rows, view, b, bits); break;
-        default: unknown += stageRows<P, 0>(X, *k.T, cw, r, rows, view, b, bits); break;
+    for (int64_t r = k.r0; r < k.r1; ++r) {
+        const int64_t n = slot.count;
+        switch (rowOf<P>(X, *k.T, k.c, r, slot.oi[n], slot.oj[n], slot.s[n], slot.F[n])) {
+        case RowIs::contributing: ++slot.count; break;
+        case RowIs::unknown: ++slot.unknown; break;
+        case RowIs::nothing: break;
         }
-        for (int64_t g = 0; g < rows / lanes::kLanes; ++g)
-            for (int l = 0; l < 4; ++l)
-                st.on[b + g * lanes::kLanes + l] = (bits[g] >> l) & 1;
     }
-    return unknown;
+    slot.staged = k.r1 - k.r0;
 }
-#endif
 
-// Stages the chunk's rows b0 .. b1-1 (b0 a multiple of four); returns the
-// number of violated rows of unknown code among them.
-template <Pass P>
-int64_t stageChunk(const Points& X, const Chunk& k, int64_t b0, int64_t b1, ChunkStage& st,
-                   tbx::Path path)
-{
-    int64_t unknown = 0;
-    int64_t b = b0;
 #if TBX_SIMD
-    if (path == tbx::Path::avx2)
-        unknown += stageChunkLanes<P>(X, k, b, b1, st);
+// Four rows side by side, a block at a time as on one thread; the rows that
+// update G are copied to the slot.
+template <Pass P, int D>
+TBX_AVX2 void stageLanes(const Points& X, const Chunk& k, Slot& slot)
+{
+    const __m256d cw[3] = {_mm256_set1_pd(k.c[0]), _mm256_set1_pd(k.c[1]), _mm256_set1_pd(k.c[2])};
+    RowStage st;
+    const StageView view = st.view();
+    int64_t r = k.r0;
+    for (int64_t rows; (rows = lanes::blockRows(r, k.r1)) > 0; r += rows) {
+        slot.unknown += stageRows<P, D>(X, *k.T, cw, r, rows, view, 0, st.bits);
+        for (int64_t g = 0; g < rows / lanes::kLanes; ++g)
+            for (int bits = st.bits[g]; bits; bits &= bits - 1) {
+                const int64_t b = g * lanes::kLanes + __builtin_ctz(bits), n = slot.count++;
+                slot.oi[n] = st.oi[b];
+                slot.oj[n] = st.oj[b];
+                if constexpr (kStagesValues<D>) {
+                    for (int c = 0; c < D; ++c)
+                        slot.v[n][c] = st.v[b][c];
+                } else {
+                    slot.s[n] = st.s[b];
+                    slot.F[n] = st.F[b];
+                }
+            }
+    }
+    slot.staged = r - k.r0;
+}
+
+template <int D>
+TBX_AVX2 void applyLanes(const Points& X, double* G, Slot& slot)
+{
+    const StageView view = slot.view();
+    for (int64_t b = 0; b < slot.count; ++b)
+        applyRow<D>(X, G, view, b);
+}
 #endif
-    (void)path;
-    // The rest, row by row: their s and F, whatever the path.
-    for (; b < b1; ++b) {
-        const RowIs is = rowOf<P>(X, *k.T, k.c, k.r0 + b, st.oi[b], st.oj[b], st.s[b], st.F[b]);
-        st.on[b] = is == RowIs::contributing;
-        unknown += is == RowIs::unknown;
-    }
-    return unknown;
-}
 
-// The updates of contributing row b that fall on elements e0 .. e1-1 of G,
-// in the order of the plain loop (coordinate k: +v to point i, -v to point
-// j). Staged values are used where they were staged (rows staged four at a
-// time with 2 to 4 coordinates); elsewhere v is formed from s and F, as the
-// plain loop forms it.
-void applyOwned(const Points& X, double* G, const ChunkStage& st, int64_t b, bool staged,
-                int64_t e0, int64_t e1)
+template <Pass P, int D>
+void stage(const Points& X, const Chunk& k, Slot& slot, bool lanes)
 {
-    const int64_t oi = st.oi[b], oj = st.oj[b], d = X.d;
-    const bool iIn = oi + d > e0 && oi < e1, jIn = oj + d > e0 && oj < e1;
-    if (!iIn && !jIn)
+    slot.count = slot.unknown = 0;
+#if TBX_SIMD
+    if (lanes) {
+        stageLanes<P, D>(X, k, slot);
         return;
-    for (int64_t k = 0; k < d; ++k) {
-        const double v =
-            staged ? st.v[4 * b + k] : (st.s[b] * (X.X[oi + k] - X.X[oj + k])) * st.F[b];
-        if (oi + k >= e0 && oi + k < e1)
-            G[oi + k] = G[oi + k] + v;
-        if (oj + k >= e0 && oj + k < e1)
-            G[oj + k] = G[oj + k] - v;
     }
+#endif
+    (void)lanes;
+    stagePlain<P>(X, k, slot);
 }
 
-void stageAny(const Points& X, const Chunk& k, int64_t b0, int64_t b1, ChunkStage& st,
-              tbx::Path path, int64_t& unknownLower, int64_t& unknownUpper)
+// The updates of the chunk's staged rows, in row order; then its last rows
+// if some were not staged; then its diagnostics.
+template <Pass P, int D>
+void apply(const Points& X, const Chunk& k, Slot& slot, double* G, const PrintSink& sink,
+           bool lanes)
 {
-    switch (k.pass) {
-    case Pass::distance: stageChunk<Pass::distance>(X, k, b0, b1, st, path); break;
-    case Pass::lower: unknownLower += stageChunk<Pass::lower>(X, k, b0, b1, st, path); break;
-    case Pass::upper: unknownUpper += stageChunk<Pass::upper>(X, k, b0, b1, st, path); break;
-    }
+#if TBX_SIMD
+    if (lanes)
+        applyLanes<D>(X, G, slot);
+#endif
+    if (!lanes)
+        for (int64_t b = 0; b < slot.count; ++b)
+            updateRow(X.X, G, X.d, slot.oi[b], slot.oj[b], slot.s[b], slot.F[b]);
+    passRows<P>(X, *k.T, k.c, k.r0 + slot.staged, k.r1, G, sink);
+    reportUnknown(sink, Rule<P>::unknownText, slot.unknown * X.d);
 }
 
+template <int D>
 void allTeam(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink,
-             tbx::Path path, int threads)
+             bool lanes, int threads)
 {
     std::vector<Chunk> chunks;
     const Chunk passes[] = {{Pass::distance, &p.D, c.distance, 0, 0},
@@ -391,54 +397,53 @@ void allTeam(const Penalty& p, const PassWeights& c, double* G, const PrintSink&
             k.r1 = r + kChunk < k.T->m ? r + kChunk : k.T->m;
             chunks.push_back(k);
         }
-    const int64_t count = static_cast<int64_t>(chunks.size());
-    // Rows staged four at a time (whole groups, on the AVX2 path) carry their
-    // values when points have 2 to 4 coordinates.
-    const bool valuesStaged = path == tbx::Path::avx2 && p.X.d >= 2 && p.X.d <= 4;
-    ChunkStage stages[2];
-    std::vector<int64_t> lower(static_cast<size_t>(threads), 0), upper(lower);
-
-    tbx::parallel(threads, [&](int t, int nt) {
-        int64_t e0, e1;  // the elements of G this thread owns
-        tbx::split(p.X.n, t, nt, 1, e0, e1);
-        e0 *= p.X.d;
-        e1 *= p.X.d;
-        auto stage = [&](int64_t k) {
-            const Chunk& ch = chunks[k];
-            int64_t b0, b1;
-            tbx::split(ch.r1 - ch.r0, t, nt, lanes::kBlock, b0, b1);
-            stageAny(p.X, ch, b0, b1, stages[k % 2], path, lower[t], upper[t]);
-        };
-        if (count > 0)
-            stage(0);
-        tbx::barrier();
-        for (int64_t k = 0; k < count; ++k) {
-            if (k + 1 < count)
-                stage(k + 1);
-            const Chunk& ch = chunks[k];
-            const ChunkStage& st = stages[k % 2];
-            const int64_t rows = ch.r1 - ch.r0, whole = valuesStaged ? rows / 4 * 4 : 0;
-            for (int64_t b = 0; b < rows; ++b)
-                if (st.on[b])
-                    applyOwned(p.X, G, st, b, b < whole, e0, e1);
-            tbx::barrier();
-        }
-        // The regularisation pass, element by element, on the same elements.
+    const int slots = kSlotsPerThread * threads;
+    std::vector<Slot> ring(static_cast<size_t>(slots));
+    tbx::inOrder(
+        threads, static_cast<int64_t>(chunks.size()), slots,
+        [&](int64_t n, int s) {
+            const Chunk& k = chunks[static_cast<size_t>(n)];
+            Slot& slot = ring[static_cast<size_t>(s)];
+            switch (k.pass) {
+            case Pass::distance: stage<Pass::distance, D>(p.X, k, slot, lanes); break;
+            case Pass::lower: stage<Pass::lower, D>(p.X, k, slot, lanes); break;
+            case Pass::upper: stage<Pass::upper, D>(p.X, k, slot, lanes); break;
+            }
+        },
+        [&](int64_t n, int s) {
+            const Chunk& k = chunks[static_cast<size_t>(n)];
+            Slot& slot = ring[static_cast<size_t>(s)];
+            switch (k.pass) {
+            case Pass::distance: apply<Pass::distance, D>(p.X, k, slot, G, sink, lanes); break;
+            case Pass::lower: apply<Pass::lower, D>(p.X, k, slot, G, sink, lanes); break;
+            case Pass::upper: apply<Pass::upper, D>(p.X, k, slot, G, sink, lanes); break;
+            }
+        });
 #if TBX_SIMD
-        if (path == tbx::Path::avx2) {
-            regularisationLanes(p.X, c.W4, G, e0, e1);
-            return;
-        }
-#endif
-        regularisation(p.X, c.W4, G, e0, e1);
-    });
-    int64_t unknownLower = 0, unknownUpper = 0;
-    for (int t = 0; t < threads; ++t) {
-        unknownLower += lower[static_cast<size_t>(t)];
-        unknownUpper += upper[static_cast<size_t>(t)];
+    if (lanes) {
+        regularisationLanes(p.X, c.W4, G, 0, p.X.d * p.X.n);
+        return;
     }
-    reportUnknown(sink, kUnknownLower, unknownLower * p.X.d);
-    reportUnknown(sink, kUnknownUpper, unknownUpper * p.X.d);
+#endif
+    regularisation(p.X, c.W4, G, 0, p.X.d * p.X.n);
+}
+
+void team(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink,
+          tbx::Path path, int threads)
+{
+#if TBX_SIMD
+    if (path == tbx::Path::avx2) {
+        switch (p.X.d) {
+        case 1: allTeam<1>(p, c, G, sink, true, threads); return;
+        case 2: allTeam<2>(p, c, G, sink, true, threads); return;
+        case 3: allTeam<3>(p, c, G, sink, true, threads); return;
+        case 4: allTeam<4>(p, c, G, sink, true, threads); return;
+        default: allTeam<0>(p, c, G, sink, true, threads); return;
+        }
+    }
+#endif
+    (void)path;
+    allTeam<0>(p, c, G, sink, false, threads);
 }
 
 }  // namespace
@@ -452,7 +457,7 @@ void penslopeKernel(const Penalty& p, double* G, const PrintSink& sink, const tb
     const PassWeights c(p.w);
     const int threads = tbx::threadsFor(ex, p.D.m + p.Lb.m + p.Ub.m, kMinRowsPerThread);
     if (threads > 1) {
-        allTeam(p, c, G, sink, ex.path, threads);
+        team(p, c, G, sink, ex.path, threads);
         return;
     }
 #if TBX_SIMD

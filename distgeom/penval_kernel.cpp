@@ -1,6 +1,4 @@
 // penval: one running sum, one term at a time, in row order.
-#include <atomic>
-#include <memory>
 #include <vector>
 
 #include "kernels.h"
@@ -220,7 +218,7 @@ double tablesPlain(const Penalty& p, const PassWeights& c, double acc)
 // single-threaded one, term for term.
 constexpr int64_t kChunk = 4096;      // rows a chunk
 constexpr int kSlotsPerThread = 4;    // chunks in the ring, per thread
-constexpr int64_t kMinRowsPerThread = 32768;
+constexpr int64_t kMinRowsPerThread = 16384;
 
 struct Chunk {
     Pass pass;
@@ -260,13 +258,6 @@ void formChunk(const Points& X, const Chunk& k, double* out, tbx::Path path)
     }
 }
 
-inline void pause()
-{
-#if TBX_SIMD
-    _mm_pause();
-#endif
-}
-
 double tablesTeam(const Penalty& p, const PassWeights& c, double acc, tbx::Path path,
                   int threads)
 {
@@ -280,48 +271,19 @@ double tablesTeam(const Penalty& p, const PassWeights& c, double acc, tbx::Path 
             k.r1 = r + kChunk < k.T->m ? r + kChunk : k.T->m;
             chunks.push_back(k);
         }
-    const int64_t count = static_cast<int64_t>(chunks.size());
     const int slots = kSlotsPerThread * threads;
     std::vector<double> ring(static_cast<size_t>(slots * kChunk));
-    // ready[s]: the chunk whose terms slot s holds (-1: none yet).
-    std::unique_ptr<std::atomic<int64_t>[]> ready(new std::atomic<int64_t>[slots]);
-    for (int s = 0; s < slots; ++s)
-        ready[s].store(-1, std::memory_order_relaxed);
-    std::atomic<int64_t> claimed{0};  // chunks handed out to be formed
-    std::atomic<int64_t> added{0};    // chunks added to the sum; chunk k's slot is free
-                                      // once chunk k - slots is added
-    auto form = [&](int64_t k) {
-        formChunk(p.X, chunks[k], &ring[(k % slots) * kChunk], path);
-        ready[k % slots].store(k, std::memory_order_release);
-    };
-
-    tbx::parallel(threads, [&](int t, int) {
-        if (t != 0) {
-            for (int64_t k; (k = claimed.fetch_add(1, std::memory_order_relaxed)) < count;) {
-                while (added.load(std::memory_order_acquire) <= k - slots)
-                    pause();
-                form(k);
-            }
-            return;
-        }
-        for (int64_t next = 0; next < count;) {
-            if (ready[next % slots].load(std::memory_order_acquire) == next) {
-                const Chunk& k = chunks[next];
-                const double* term = &ring[(next % slots) * kChunk];
-                for (int64_t r = 0; r < k.r1 - k.r0; ++r)
-                    acc = acc + term[r];
-                added.store(++next, std::memory_order_release);
-                continue;
-            }
-            // The next chunk is not ready: form one whose slot is free.
-            int64_t k = claimed.load(std::memory_order_relaxed);
-            if (k < count && k < next + slots &&
-                claimed.compare_exchange_weak(k, k + 1, std::memory_order_relaxed))
-                form(k);
-            else
-                pause();
-        }
-    });
+    tbx::inOrder(
+        threads, static_cast<int64_t>(chunks.size()), slots,
+        [&](int64_t k, int slot) {
+            formChunk(p.X, chunks[static_cast<size_t>(k)], &ring[slot * kChunk], path);
+        },
+        [&](int64_t k, int slot) {
+            const Chunk& chunk = chunks[static_cast<size_t>(k)];
+            const double* term = &ring[slot * kChunk];
+            for (int64_t r = 0; r < chunk.r1 - chunk.r0; ++r)
+                acc = acc + term[r];
+        });
     return acc;
 }
 

@@ -99,7 +99,7 @@ void reportRange(const Points& X, const Table& T, int64_t r0, int64_t r1, double
 // Rows are independent: each thread takes a range of them, in whole blocks,
 // and writes only their entries. Fewer rows than this a thread are not
 // worth starting one for.
-constexpr int64_t kMinRowsPerThread = 16384;
+constexpr int64_t kMinRowsPerThread = 8192;
 
 template <Report R>
 void report(const Points& X, const Table& T, double* out, const tbx::Exec& ex)

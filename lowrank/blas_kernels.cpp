@@ -11,8 +11,8 @@ namespace lowrank {
 namespace {
 // Fewer BLAS calls (obsprod_blas) or values (nzfill_blas) than these a
 // thread are not worth starting one for.
-constexpr int64_t kMinProductsPerThread = 16384;
-constexpr int64_t kMinValuesPerThread = 262144;
+constexpr int64_t kMinProductsPerThread = 2048;
+constexpr int64_t kMinValuesPerThread = 32768;
 }  // namespace
 
 // Each thread makes the ddot_ calls of a range of products, each call as it

@@ -53,7 +53,7 @@ void copyRange(double* dst, const double* src, int64_t i0, int64_t i1, int64_t t
 
 // Disjoint arrays: each thread copies a range of the values, in whole pages.
 // Fewer values than this a thread are not worth starting one for.
-constexpr int64_t kMinValuesPerThread = 262144;
+constexpr int64_t kMinValuesPerThread = 131072;
 
 }  // namespace
 

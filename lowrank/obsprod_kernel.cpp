@@ -153,7 +153,7 @@ void products(const Factors& f, const Samples& s, int64_t k0, int64_t k1, double
 
 // Products are independent: each thread takes a range of them. Fewer
 // multiply-adds than this a thread are not worth starting one for.
-constexpr int64_t kMinWorkPerThread = 65536;
+constexpr int64_t kMinWorkPerThread = 16384;
 
 }  // namespace
 

@@ -555,7 +555,7 @@ TEST(DistgeomLanes, NothingIsReadOrWrittenPastTheArrays)
 
 TEST(DistgeomTeams, ChunksThreadsAndUnevenSplitsGiveTheSingleThreadedBits)
 {
-    // Tables of several chunks (4096 rows), of counts that split unevenly
+    // Tables of several chunks of rows, of counts that split unevenly
     // among 3 threads, and tables of fewer rows than threads; unknown codes
     // spread over chunks and passes, so that the printed text's count and
     // order are checked too. Points with 1 to 5 coordinates.
