@@ -215,6 +215,7 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     value.limit = limit;
     value.limitText = "the slower of reading the tables once and the serial chain";
     value.targetToLimit = 1.5;
+    value.targetScaling = 1.4;
     value.others = pieces(p, 3);
     if (!p->nearD.empty())
         value.others.push_back(
@@ -259,6 +260,7 @@ void penaltyCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     slope.limitText = value.limitText;
     slope.targetToLimit = 2.0;
     slope.targetSpeedup = 1.5;
+    slope.targetScaling = 1.7;
     slope.others = pieces(p, 3);
     slope.others.push_back(
         {"the updates of G alone (" + std::to_string(updates->size()) + " rows)", updateG,
@@ -326,6 +328,7 @@ void reportCases(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
                                 zero});
         }
         c.targetToLimit = 1.5;
+        c.targetScaling = 1.7;
         c.check = [=] {
             zero();
             fast();

@@ -11,6 +11,8 @@
 
 namespace bench {
 
+int g_threads = 1;
+
 std::vector<Registered>& registry()
 {
     static std::vector<Registered> r;

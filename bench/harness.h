@@ -16,8 +16,10 @@
 
 namespace bench {
 
-// How the toolbox's kernels run here: the process's path.
-inline tbx::Exec fastExec() { return tbx::Exec{tbx::kernelPath().path, 1}; }
+// How the toolbox's kernels run here: the process's path, on the threads
+// the run sets (1, then the team's size).
+extern int g_threads;
+inline tbx::Exec fastExec() { return tbx::Exec{tbx::kernelPath().path, g_threads}; }
 
 // One timed piece of work. `prepare`, when set, runs untimed before every
 // timed run (to zero an output the kernel accumulates into, say).
@@ -42,6 +44,7 @@ struct Case {
     std::function<std::string()> check;
     double targetToLimit = 0;     // fast/limit must stay within this (0: none)
     double targetSpeedup = 0;     // reference/fast must reach this (0: none)
+    double targetScaling = 0;     // fast on 1 thread / fast on the team must reach this
     std::string path = tbx::pathName(fastExec().path);  // the fast kernel's path here
 };
 
@@ -53,6 +56,12 @@ struct Sizes {
 };
 
 using CaseMaker = void (*)(const Sizes&, std::vector<Case>&);
+
+// Prints, kernel by kernel, the time on 1 thread and on `threads` for work
+// of growing size, split whatever its size and by the kernels' own rule:
+// where threads begin to pay, and that the rule keeps small work on one
+// thread (thresholds.cpp).
+void thresholds(int threads, int rounds);
 
 // Registers a subsystem's cases; used through BENCH_CASES.
 struct Registrar {

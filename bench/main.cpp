@@ -1,14 +1,18 @@
 // toolbox_bench: times every registered kernel against its reference loop and
 // its physical limit, in one run on the same data, and prints the table.
 //
-//   toolbox_bench [--quick] [--rounds N] [--only NAME] [--times FILE]
+//   toolbox_bench [--quick] [--rounds N] [--only NAME] [--times FILE] [--thresholds]
 //
 // --quick uses small sizes (the smoke test: bits are checked, times mean
 // little). Each time is the fastest of N rounds; in every round each piece of
 // work of a case runs once, so a change in the machine's load touches all of
-// them alike. --times writes each case's fast time ("name ms" lines), which
-// the Octave side of bench/run.sh sets beside the plug-ins' times. The exit
-// status is 1 when any fast result differs from its reference.
+// them alike. Each kernel runs on 1 thread and on the team (the threads a
+// plug-in takes by default: MEXTOOLBOX_THREADS, else the processors this
+// process may use), in the same rounds. --times writes each case's fast time
+// on 1 thread ("name ms" lines), which the Octave side of bench/run.sh sets
+// beside the plug-ins' times. --thresholds prints, instead, where threads
+// begin to pay for each kernel. The exit status is 1 when any fast result
+// differs from its reference.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -20,6 +24,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "threads.h"
 
 namespace {
 
@@ -67,6 +72,7 @@ int main(int argc, char** argv)
     bench::Sizes sizes;
     int rounds = 9;
     std::string only, timesFile;
+    bool sweep = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--quick")) {
             sizes.quick = true;
@@ -79,18 +85,29 @@ int main(int argc, char** argv)
             only = argv[++i];
         } else if (!std::strcmp(argv[i], "--times") && i + 1 < argc) {
             timesFile = argv[++i];
+        } else if (!std::strcmp(argv[i], "--thresholds")) {
+            sweep = true;
         } else {
-            std::fprintf(stderr, "usage: %s [--quick] [--rounds N] [--only NAME] [--times FILE]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--quick] [--rounds N] [--only NAME] [--times FILE] "
+                         "[--thresholds]\n",
                          argv[0]);
             return 2;
         }
     }
 
-    std::printf("machine: %s; load average before: %s\n", cpuModel().c_str(),
-                loadAverage().c_str());
-    std::printf("each time: fastest of %d rounds, in ms\n\n", rounds);
-    std::printf("%-9s %-28s %9s %9s %9s %6s %-10s %7s %-10s %-6s %s\n", "kernel", "size", "fast",
-                "reference", "limit", "f/lim", "target", "ref/f", "target", "path", "bits");
+    const int team = tbx::threadCount().threads;
+    std::printf("machine: %s; %d processor(s) for this process; load average before: %s\n",
+                cpuModel().c_str(), tbx::availableProcessors(), loadAverage().c_str());
+    if (sweep) {
+        bench::thresholds(team, rounds);
+        return 0;
+    }
+    std::printf("each time: fastest of %d rounds, in ms; fast on 1 thread, team on %d\n\n",
+                rounds, team);
+    std::printf("%-9s %-28s %8s %8s %6s %-9s %9s %8s %6s %-10s %7s %-10s %-6s %s\n", "kernel",
+                "size", "fast", "team", "scale", "target", "reference", "limit", "f/lim",
+                "target", "ref/f", "target", "path", "bits");
 
     int mismatches = 0;
     std::vector<std::string> notes;
@@ -103,7 +120,12 @@ int main(int argc, char** argv)
         for (const bench::Case& c : cases) {
             if (!only.empty() && c.name != only)
                 continue;
-            const std::string diff = c.check();
+            // The reference's bits, on 1 thread and on the team.
+            std::string diff = c.check();
+            bench::g_threads = team;
+            if (diff.empty() && !(diff = c.check()).empty())
+                diff = "on " + std::to_string(team) + " threads: " + diff;
+            bench::g_threads = 1;
             if (!diff.empty()) {
                 std::printf("%-9s %-28s MISMATCH with the reference: %s\n", c.name.c_str(),
                             c.size.c_str(), diff.c_str());
@@ -116,9 +138,14 @@ int main(int argc, char** argv)
             for (const bench::Work& w : c.others)
                 all.push_back(&w);
             std::vector<double> best(all.size(), std::numeric_limits<double>::infinity());
-            for (int r = 0; r < rounds; ++r)
+            double teamBest = std::numeric_limits<double>::infinity();
+            for (int r = 0; r < rounds; ++r) {
                 for (size_t k = 0; k < all.size(); ++k)
                     best[k] = std::min(best[k], timeOnce(*all[k]));
+                bench::g_threads = team;
+                teamBest = std::min(teamBest, timeOnce(c.fast));
+                bench::g_threads = 1;
+            }
             double limit = 0;
             std::string parts;
             const size_t limitEnd = 2 + c.limit.size();
@@ -130,8 +157,11 @@ int main(int argc, char** argv)
                 parts += part;
             }
             const double toLimit = best[0] / limit, speedup = best[1] / best[0];
-            std::printf("%-9s %-28s %9.2f %9.2f %9.2f %6.2f %-10s %7.1f %-10s %-6s same\n",
-                        c.name.c_str(), c.size.c_str(), best[0], best[1], limit, toLimit,
+            const double scale = best[0] / teamBest;
+            std::printf("%-9s %-28s %8.2f %8.2f %6.2f %-9s %9.2f %8.2f %6.2f %-10s %7.1f %-10s %-6s "
+                        "same\n",
+                        c.name.c_str(), c.size.c_str(), best[0], teamBest, scale,
+                        verdict(scale, c.targetScaling, false).c_str(), best[1], limit, toLimit,
                         verdict(toLimit, c.targetToLimit, true).c_str(), speedup,
                         verdict(speedup, c.targetSpeedup, false).c_str(), c.path.c_str());
             std::fflush(stdout);
