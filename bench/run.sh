@@ -6,7 +6,9 @@
 #   2. octave-cli: each plug-in through both host forms (native and MEX),
 #      beside the host's own floor and the Octave a user would write without
 #      it, at the same sizes;
-#   3. python3: SciPy's cdist on the points pairsq is timed on.
+#   3. octave-cli: obsprod and nzfill at L = 1e8 samples, time and peak
+#      memory, beside streaming the samples once and plain Octave;
+#   4. python3: SciPy's cdist on the points pairsq is timed on.
 # Arguments go to toolbox_bench (--rounds N, --only NAME, --quick).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,6 +30,10 @@ quick=false
 for a in "$@"; do [ "$a" = "--quick" ] && quick=true; done
 octave-cli --no-gui --norc --quiet --no-window-system \
   --eval "addpath('.'); addpath('bench/octave'); bench_octave($quick, 'build-bench/toolbox', 'build-bench/toolbox-mex', '$times');"
+
+echo "== obsprod and nzfill at scale (L = 1e8 samples of a 480189-by-17770 pattern), through Octave"
+octave-cli --no-gui --norc --quiet --no-window-system \
+  --eval "addpath('build-bench/toolbox'); addpath('bench/octave'); bench_large($quick);"
 
 echo "== pairsq against SciPy's cdist(P, P, 'sqeuclidean') on the same points"
 if $quick; then /usr/bin/python3 bench/pairsq_scipy.py --quick; else /usr/bin/python3 bench/pairsq_scipy.py; fi

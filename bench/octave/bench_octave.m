@@ -12,6 +12,8 @@ function bench_octave (quick, native_dir, mex_dir, kernel_file)
 %   of the toolbox (see bench_case). For every case the table shows, each
 %   the fastest of a few runs in the same session:
 %     native, MEX  the plug-in end to end through each host form
+%     1 thread     the native form with MEXTOOLBOX_THREADS=1, and the
+%                  scaling of the default team over it
 %     host         the host's floor: Octave creating an output of the same
 %                  size with its own zeros/ones (or a builtin call)
 %     Octave       the same result computed with Octave's vector operations
@@ -35,12 +37,15 @@ function bench_octave (quick, native_dir, mex_dir, kernel_file)
   runs = ifelse (quick, 1, 5);
 
   % The forms take turns, twice, so that a drift of the machine's speed
-  % touches both alike; each keeps its fastest time.
-  forms = {'native', native_dir; 'mex', mex_dir};
-  times = struct ('native', [], 'mex', []);
+  % touches both alike; each keeps its fastest time. The native form runs on
+  % the default team of threads and on one (MEXTOOLBOX_THREADS=1).
+  forms = {'native', native_dir, ''; 'mex', mex_dir, ''; 'one', native_dir, '1'};
+  times = struct ('native', [], 'mex', [], 'one', []);
+  threads = getenv ('MEXTOOLBOX_THREADS');
   for turn = 1:ifelse (quick, 1, 2)
     for k = 1:rows (forms)
-      put_on_path (forms{k, 2}, forms{3 - k, 2});
+      put_on_path (forms{k, 2}, forms{3 - min (k, 2), 2});
+      set_threads (ifelse (isempty (forms{k, 3}), threads, forms{k, 3}));
       cases = collect (quick);
       for c = 1:numel (cases)
         t = best_time (cases(c).plugin, runs);
@@ -54,10 +59,12 @@ function bench_octave (quick, native_dir, mex_dir, kernel_file)
       end
     end
   end
+  set_threads (threads);
   put_on_path (native_dir, mex_dir);
 
-  printf ('%-12s %-26s %9s %9s %9s %-15s %7s %9s %8s %-11s %s\n', 'plug-in', 'size', 'native', ...
-          'MEX', 'host', '(host floor)', 'nat/host', 'Octave', 'speed-up', 'target', 'agreement');
+  printf ('%-12s %-26s %9s %9s %6s %9s %9s %-15s %7s %9s %8s %-11s %s\n', 'plug-in', 'size', ...
+          'native', '1 thread', 'scale', 'MEX', 'host', '(host floor)', 'nat/host', 'Octave', ...
+          'speed-up', 'target', 'agreement');
   notes = {};
   for c = 1:numel (cases)
     tn = times.native(c);
@@ -71,9 +78,10 @@ function bench_octave (quick, native_dir, mex_dir, kernel_file)
     if (cases(c).target > 0)
       verdict = judge (to / tn, cases(c).target, '>=');
     end
-    printf ('%-12s %-26s %6.2f ms %6.2f ms %6.2f ms %-15s %7.2fx %6.1f ms %7.1fx %-11s %.1e\n', ...
-            cases(c).name, cases(c).size, 1e3 * [tn tm th], cases(c).hostText, tn / th, ...
-            1e3 * to, to / tn, verdict, agreement);
+    t1 = times.one(c);
+    printf (['%-12s %-26s %6.2f ms %6.2f ms %5.2fx %6.2f ms %6.2f ms %-15s %7.2fx %6.1f ms ' ...
+             '%7.1fx %-11s %.1e\n'], cases(c).name, cases(c).size, 1e3 * [tn t1], t1 / tn, ...
+            1e3 * [tm th], cases(c).hostText, tn / th, 1e3 * to, to / tn, verdict, agreement);
     if (! isempty (cases(c).note))
       notes{end+1} = sprintf ('%s: %s', cases(c).name, cases(c).note);
     end
@@ -103,6 +111,14 @@ function put_on_path (dir, other)
   addpath (dir);
   for p = toolbox_plugin_list ()
     clear (p.name);
+  end
+end
+
+function set_threads (value)
+  if (isempty (value))
+    unsetenv ('MEXTOOLBOX_THREADS');
+  else
+    setenv ('MEXTOOLBOX_THREADS', value);
   end
 end
 
