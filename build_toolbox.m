@@ -79,7 +79,12 @@ function build_toolbox (outdir, names)
     mex (args{:});
     copyfile (fullfile (gateway, 'plugins', [name '.m']), fullfile (outdir, [name '.m']));
   end
-  copyfile (fullfile (root, 'doc', 'Contents.m'), fullfile (outdir, 'Contents.m'));
+  % Contents.m with the version, which the file VERSION holds.
+  version = strtrim (fileread (fullfile (root, 'VERSION')));
+  contents = strrep (fileread (fullfile (root, 'doc', 'Contents.m')), '@VERSION@', version);
+  fid = fopen (fullfile (outdir, 'Contents.m'), 'w');
+  fwrite (fid, contents);
+  fclose (fid);
   fprintf ('build_toolbox: %d plug-in(s) built in %s\n', numel (plugins), outdir);
 end
 

@@ -1,5 +1,5 @@
 % mextoolbox: exact distance-geometry and low-rank kernels
-% Version 1.0.0
+% Version @VERSION@
 %
 % Distance geometry with bounds
 %   penval       - penalty value of a point configuration against distance bounds

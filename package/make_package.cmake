@@ -11,8 +11,9 @@ file(MAKE_DIRECTORY ${top}/inst ${top}/src/help)
 
 string(TIMESTAMP today "%Y-%m-%d" UTC)
 configure_file(${PACKAGE_SOURCE}/DESCRIPTION.in ${top}/DESCRIPTION @ONLY)
-file(COPY ${PACKAGE_SOURCE}/COPYING DESTINATION ${top})
-file(COPY ${SOURCE_DIR}/doc/Contents.m DESTINATION ${top}/inst)
+configure_file(${SOURCE_DIR}/LICENSE ${top}/COPYING COPYONLY)
+configure_file(${SOURCE_DIR}/NEWS ${top}/NEWS COPYONLY)
+configure_file(${SOURCE_DIR}/doc/Contents.m ${top}/inst/Contents.m @ONLY)
 
 # Every source keeps its path under src/; its object is named after that
 # path, so that a source shared by several plug-ins is compiled once, also by

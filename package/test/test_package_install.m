@@ -36,6 +36,18 @@ function test_package_install (tarball, testdirs)
   end
   text = evalc (['help ' list{1}.dir]);
   assert (all (cellfun (@(n) ! isempty (strfind (text, [n ' '])), names)), 'Contents.m');
+  assert (! isempty (strfind (text, ['Version ' list{1}.version])), 'Contents.m: version');
+
+  % What the package says of itself: its functions, its licence, its news.
+  text = evalc ('pkg describe -verbose mextoolbox');
+  assert (all (cellfun (@(n) ! isempty (regexp (text, ['\<' n '\>'], 'once')), names)), ...
+          ['pkg describe -verbose lists no function of ' text]);
+  assert (strcmp (list{1}.license, 'BSD-3-Clause'), list{1}.license);
+  copying = fileread (fullfile (list{1}.dir, 'packinfo', 'COPYING'));
+  assert (! isempty (strfind (copying, 'Redistribution and use in source and binary forms')), ...
+          'COPYING does not hold the BSD-3-Clause text');
+  text = evalc ('news mextoolbox');
+  assert (! isempty (strfind (text, ['mextoolbox ' list{1}.version])), 'news mextoolbox');
 
   % The worked examples, to the last bit.
   X = [0 3; 0 4];
@@ -59,7 +71,8 @@ function test_package_install (tarball, testdirs)
   end
   assert_rejected (@() penval (X), 'penval:notEnoughInputs');
 
-  % The plug-ins' own tests, against the installed package.
+  % The plug-ins' own tests, against the installed package; among them
+  % test_self_tests, which runs test NAME for every function.
   for d = testdirs
     addpath (d{1});
     for f = dir (fullfile (d{1}, 'test_*.m'))'

@@ -12,6 +12,8 @@ function test_build_toolbox ()
     assert (exist (fullfile (out, [names{k} '.mex']), 'file') > 0, names{k});
     assert (exist (fullfile (out, [names{k} '.m']), 'file') == 2, names{k});
   end
+  version = strtrim (fileread (fullfile (root, 'VERSION')));
+  assert (! isempty (strfind (fileread (fullfile (out, 'Contents.m')), ['% Version ' version])));
 
   X = [0 3; 0 4];
   args = {X, [1 2 4], [1 2 6 1], [1 2 4 -1], [1 1 1 1], [3 5 7 2]};
