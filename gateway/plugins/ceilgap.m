@@ -20,3 +20,26 @@ function e = ceilgap (X, Ub)
 %   See also FLOORGAP, LINKDEV, PENVAL.
 error ('ceilgap:notBuilt', 'ceilgap: the compiled plug-in is missing; build the toolbox first (see README)');
 end
+
+%!shared X
+%! X = [0 3; 0 4];
+
+% The worked example; the type code is not read.
+%!assert (ceilgap (X, [1 2 4 0; 1 2 6 0]), [1; 0])
+%!assert (ceilgap (X, [1 2 4 -7; 1 2 5 3]), [1; 0])
+%!assert (size (ceilgap (X, [])), [0 1])
+
+% distance - bound, however slight the excess.
+%!test
+%! Y = [0.1 0.7; 0.2 0.3];
+%! dx = 0.1 - 0.7;
+%! dy = 0.2 - 0.3;
+%! dist = sqrt (dx * dx + dy * dy);
+%! assert (ceilgap (Y, [1 2 0.3; 1 2 dist; 1 2 dist - eps(dist)]), [dist - 0.3; 0; eps(dist)]);
+
+%!error id=ceilgap:tooManyOutputs [a, b] = ceilgap (X, [1 2 4])
+%!error id=ceilgap:notEnoughInputs ceilgap (X)
+%!error id=ceilgap:notRealDouble ceilgap (X, sparse ([1 2 4]))
+%!error id=ceilgap:notMatrix ceilgap (ones (2, 2, 2), [1 2 4])
+%!error id=ceilgap:tooFewColumns ceilgap (X, [1 2])
+%!error id=ceilgap:pointOutside ceilgap (X, [1 2 4; 0 1 4])

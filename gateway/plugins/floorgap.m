@@ -20,3 +20,26 @@ function e = floorgap (X, Lb)
 %   See also CEILGAP, LINKDEV, PENVAL.
 error ('floorgap:notBuilt', 'floorgap: the compiled plug-in is missing; build the toolbox first (see README)');
 end
+
+%!shared X
+%! X = [0 3; 0 4];
+
+% The worked example; the type code is not read.
+%!assert (floorgap (X, [1 2 6 1; 1 2 4 1]), [1; 0])
+%!assert (floorgap (X, [1 2 6 -7; 1 2 5 3]), [1; 0])
+%!assert (size (floorgap (X, [])), [0 1])
+
+% bound - distance, however slight the shortfall.
+%!test
+%! Y = [0.1 0.7; 0.2 0.3];
+%! dx = 0.1 - 0.7;
+%! dy = 0.2 - 0.3;
+%! dist = sqrt (dx * dx + dy * dy);
+%! assert (floorgap (Y, [1 2 2; 1 2 dist; 1 2 dist + eps(dist)]), [2 - dist; 0; eps(dist)]);
+
+%!error id=floorgap:tooManyOutputs [a, b] = floorgap (X, [1 2 4])
+%!error id=floorgap:notEnoughInputs floorgap (X)
+%!error id=floorgap:notRealDouble floorgap (X, {1})
+%!error id=floorgap:notMatrix floorgap (ones (2, 2, 2), [1 2 4])
+%!error id=floorgap:tooFewColumns floorgap (X, [1 2])
+%!error id=floorgap:pointOutside floorgap (X, [1 2.5 4])

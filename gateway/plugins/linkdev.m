@@ -22,3 +22,25 @@ function e = linkdev (X, D)
 %   See also CEILGAP, FLOORGAP, PENVAL.
 error ('linkdev:notBuilt', 'linkdev: the compiled plug-in is missing; build the toolbox first (see README)');
 end
+
+%!shared X
+%! X = [0 3; 0 4];
+
+% The worked example: deviations above the tolerance 0.01 alone.
+%!assert (linkdev (X, [1 2 4; 1 2 5; 1 2 5.005]), [1; 0; 0])
+%!assert (size (linkdev (X, [])), [0 1])
+
+% |target - distance|, the distance the square root of the squared
+% differences summed in coordinate order.
+%!test
+%! Y = [0.1 0.7; 0.2 0.3];
+%! dx = 0.1 - 0.7;
+%! dy = 0.2 - 0.3;
+%! assert (linkdev (Y, [1 2 0.3; 2 1 2]), abs ([0.3; 2] - sqrt (dx * dx + dy * dy)));
+
+%!error id=linkdev:tooManyOutputs [a, b] = linkdev (X, [1 2 4])
+%!error id=linkdev:notEnoughInputs linkdev (X)
+%!error id=linkdev:notRealDouble linkdev (X, single ([1 2 4]))
+%!error id=linkdev:notMatrix linkdev (ones (2, 2, 2), [1 2 4])
+%!error id=linkdev:tooFewColumns linkdev (X, [1 2])
+%!error id=linkdev:pointOutside linkdev (X, [1 2 4; 2 3 4])

@@ -29,3 +29,29 @@ function Q = pairsq (X)
 %   See also PENVAL, LINKDEV.
 error ('pairsq:notBuilt', 'pairsq: the compiled plug-in is missing; build the toolbox first (see README)');
 end
+
+% The worked example.
+%!assert (pairsq ([0 3; 0 4]), [0 25; 25 0])
+%!assert (pairsq (zeros (2, 0)), zeros (0, 0))
+%!assert (pairsq (zeros (0, 3)), zeros (3, 3))
+
+% The squared differences summed in coordinate order (not |x|^2 + |y|^2 -
+% 2 x.y, which rounds differently), and Q(j,i) a copy of Q(i,j).
+%!test
+%! X = [0.1 0.7 -2.5; 0.2 0.3 1e8; -0.3 0.9 3];
+%! Q = pairsq (X);
+%! for i = 1:3
+%!   for j = 1:3
+%!     d = X(:, i) - X(:, j);
+%!     assert (Q(i, j), (d(1) * d(1) + d(2) * d(2)) + d(3) * d(3));
+%!   end
+%! end
+%! assert (isequal (Q, Q.'));
+%!assert (pairsq ([0 Inf]), [0 Inf; Inf NaN])
+
+%!error <Input of inproper type> pairsq (single ([0 3; 0 4]))
+%!error id=pairsq:tooManyOutputs [a, b] = pairsq ([0 3; 0 4])
+%!error id=pairsq:noInput pairsq ()
+%!error id=pairsq:notRealFull pairsq (sparse ([0 3; 0 4]))
+%!error id=pairsq:notRealFull pairsq ([0 3i])
+%!error id=pairsq:tooLarge pairsq (zeros (0, 2^30))

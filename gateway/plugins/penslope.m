@@ -29,3 +29,38 @@ function G = penslope (X, D, Lb, Ub, w, t)
 %   See also PENVAL, LINKDEV, CEILGAP, FLOORGAP.
 error ('penslope:notBuilt', 'penslope: the compiled plug-in is missing; build the toolbox first (see README)');
 end
+
+%!shared X, w, t
+%! X = [0 3; 0 4];
+%! w = [1 1 1 0];
+%! t = [3 5 7 2];
+
+% The worked example.
+%!assert (penslope (X, [1 2 2.5], [1 2 10 1], [1 2 2.5 0], w, t), [6 -6; 8 -8])
+%!assert (penslope (X, [], [], [], [0 0 0 0.5], t), X)
+%!assert (size (penslope (zeros (3, 0), [], [], [], w, t)), [3 0])
+
+% Each element of G takes its updates in table order. Points 1 and 2 are
+% 1 apart along the first axis; the distance row adds 2^53 to G(1,1)
+% (F = 1 - (1 + 2^52) = -2^52), the lower bound then 1 and the upper
+% bound -1. 2^53 + 1 rounds to 2^53, so G(1,1) = 2^53 - 1; in another
+% order it would be 2^53.
+%!test
+%! Y = [0 1; 0 0];
+%! G = penslope (Y, [1 2 1 + 2^52], [1 2 2 1], [1 2 0.5 0], [1 0.5 1 0], [1 1 1 1]);
+%! assert (G, [2^53 - 1, 1 - 2^53; 0 0]);
+
+% A violated bound row whose code selects no weight adds nothing and says
+% so, once per coordinate.
+%!test
+%! text = evalc ("G = penslope (X, [], [1 2 10 5], [], w, t);");
+%! assert (G, zeros (2, 2));
+%! assert (text, sprintf ("Error! Unkonw Lower bound!\nError! Unkonw Lower bound!\n"));
+
+%!error id=penslope:tooManyOutputs [a, b] = penslope (X, [], [], [], w, t)
+%!error id=penslope:notEnoughInputs penslope (X)
+%!error id=penslope:notRealDouble penslope (int8 (X), [], [], [], w, t)
+%!error id=penslope:notMatrix penslope (ones (2, 2, 2), [], [], [], w, t)
+%!error id=penslope:tooFewColumns penslope (X, [], [], [1 2 3], w, t)
+%!error id=penslope:tooFewElements penslope (X, [], [], [], w, [1 2])
+%!error id=penslope:pointOutside penslope (X, [], [0 1 1 1], [], w, t)

@@ -35,3 +35,36 @@ function f = penval (X, D, Lb, Ub, w, t)
 %   See also PENSLOPE, LINKDEV, CEILGAP, FLOORGAP, PAIRSQ.
 error ('penval:notBuilt', 'penval: the compiled plug-in is missing; build the toolbox first (see README)');
 end
+
+%!shared X, w, t
+%! X = [0 3; 0 4];
+%! w = [1 1 1 0];
+%! t = [3 5 7 2];
+
+% The worked example: 1 from the distance row, 2 from the lower bound
+% (weight t(4)), 1 from the upper bound.
+%!assert (penval (X, [1 2 4], [1 2 6 1], [1 2 4 0], w, t), 4)
+%!assert (penval (X, [1 2 4], [1 2 6 1], [1 2 4 -1], w, t), 6)
+%!assert (penval (X, [], [], [], w, t), 0)
+
+% The terms are added in table order: 2^53 (distance row, g = 2^26,
+% w1 = 2), then 1 (lower bound) and 1 (upper bound), each of which rounds
+% away against 2^53. Adding the two ones first would give 2^53 + 2.
+%!test
+%! D = [1 2 5 + 2^26];
+%! f = penval (X, D, [1 2 6 1], [1 2 4 0], [2 1 1 0], [1 1 1 1]);
+%! assert (f, 2^53);
+%! assert (f != (1 + 1) + 2^53);
+
+% The regularisation term: w4 times the sum of squared coordinates.
+%!assert (penval (X, [], [], [], [0 0 0 0.5], t), 12.5)
+
+%!error id=penval:tooManyOutputs [a, b] = penval (X, [], [], [], w, t)
+%!error id=penval:notEnoughInputs penval (X, [], [], [], w)
+%!error id=penval:notRealDouble penval (single (X), [], [], [], w, t)
+%!error id=penval:notRealDouble penval (X, [], [], [], w, complex (t))
+%!error id=penval:notMatrix penval (ones (2, 2, 2), [], [], [], w, t)
+%!error id=penval:tooFewColumns penval (X, [1 2], [], [], w, t)
+%!error id=penval:tooFewColumns penval (X, [], [1 2 3], [], w, t)
+%!error id=penval:tooFewElements penval (X, [], [], [], [1 1 1], t)
+%!error id=penval:pointOutside penval (X, [1 3 4], [], [], w, t)
