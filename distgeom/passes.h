@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "convert.h"
 #include "geometry.h"
@@ -154,5 +155,33 @@ TBX_AVX2 inline __m256d weight4(__m256d tc, const __m256d* c, __m256d& known)
 
 }  // namespace lanes
 #endif  // TBX_SIMD
+
+// A run of rows r0 .. r1-1 of one table, with its pass and the weights the
+// pass chooses between: the unit of work of penval and penslope on a team.
+struct Chunk {
+    Pass pass;
+    const Table* T;
+    const double* c;
+    int64_t r0, r1;
+};
+
+// The rows of the three tables, in table order, cut into chunks of `rows`
+// (the last of each table shorter); c holds each pass's weights, as
+// c.distance, c.lower and c.upper.
+template <class PassWeights>
+std::vector<Chunk> chunksOf(const Penalty& p, const PassWeights& c, int64_t rows)
+{
+    std::vector<Chunk> chunks;
+    const Chunk passes[] = {{Pass::distance, &p.D, c.distance, 0, 0},
+                            {Pass::lower, &p.Lb, c.lower, 0, 0},
+                            {Pass::upper, &p.Ub, c.upper, 0, 0}};
+    for (Chunk k : passes)
+        for (int64_t r = 0; r < k.T->m; r += rows) {
+            k.r0 = r;
+            k.r1 = r + rows < k.T->m ? r + rows : k.T->m;
+            chunks.push_back(k);
+        }
+    return chunks;
+}
 
 }  // namespace distgeom

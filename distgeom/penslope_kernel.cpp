@@ -279,13 +279,6 @@ constexpr int64_t kChunk = 1024;   // rows a chunk, a multiple of four
 constexpr int kSlotsPerThread = 3;  // chunks staged at once, per thread
 constexpr int64_t kMinRowsPerThread = 4096;
 
-struct Chunk {
-    Pass pass;
-    const Table* T;
-    const double* c;
-    int64_t r0, r1;
-};
-
 // A chunk as staged: the rows that update G, `count` of them, in row order.
 // `staged` rows of the chunk were formed; the rest (fewer than four, at the
 // end of a table) are left to the plain loop, as on one thread.
@@ -387,16 +380,7 @@ template <int D>
 void allTeam(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink,
              bool lanes, int threads)
 {
-    std::vector<Chunk> chunks;
-    const Chunk passes[] = {{Pass::distance, &p.D, c.distance, 0, 0},
-                            {Pass::lower, &p.Lb, c.lower, 0, 0},
-                            {Pass::upper, &p.Ub, c.upper, 0, 0}};
-    for (Chunk k : passes)
-        for (int64_t r = 0; r < k.T->m; r += kChunk) {
-            k.r0 = r;
-            k.r1 = r + kChunk < k.T->m ? r + kChunk : k.T->m;
-            chunks.push_back(k);
-        }
+    const std::vector<Chunk> chunks = chunksOf(p, c, kChunk);
     const int slots = kSlotsPerThread * threads;
     std::vector<Slot> ring(static_cast<size_t>(slots));
     tbx::inOrder(

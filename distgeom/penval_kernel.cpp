@@ -220,13 +220,6 @@ constexpr int64_t kChunk = 4096;      // rows a chunk
 constexpr int kSlotsPerThread = 4;    // chunks in the ring, per thread
 constexpr int64_t kMinRowsPerThread = 16384;
 
-struct Chunk {
-    Pass pass;
-    const Table* T;
-    const double* c;
-    int64_t r0, r1;
-};
-
 template <Pass P>
 void formTerms(const Points& X, const Table& T, const double* c, int64_t r0, int64_t r1,
                double* out, tbx::Path path)
@@ -261,16 +254,7 @@ void formChunk(const Points& X, const Chunk& k, double* out, tbx::Path path)
 double tablesTeam(const Penalty& p, const PassWeights& c, double acc, tbx::Path path,
                   int threads)
 {
-    std::vector<Chunk> chunks;
-    const Chunk passes[] = {{Pass::distance, &p.D, c.distance, 0, 0},
-                            {Pass::lower, &p.Lb, c.lower, 0, 0},
-                            {Pass::upper, &p.Ub, c.upper, 0, 0}};
-    for (Chunk k : passes)
-        for (int64_t r = 0; r < k.T->m; r += kChunk) {
-            k.r0 = r;
-            k.r1 = r + kChunk < k.T->m ? r + kChunk : k.T->m;
-            chunks.push_back(k);
-        }
+    const std::vector<Chunk> chunks = chunksOf(p, c, kChunk);
     const int slots = kSlotsPerThread * threads;
     std::vector<double> ring(static_cast<size_t>(slots * kChunk));
     tbx::inOrder(
