@@ -53,3 +53,15 @@ TEST(TestHost, SparseArraysExposeTheirStoredValues)
     EXPECT_EQ(2u, mxGetJc(s.get())[2]);
     EXPECT_EQ((std::vector<double>{1.0, 2.0}), testhost::values(s.get()));
 }
+
+TEST(TestHost, EmptyArraysCompareWithoutTouchingStorage)
+{
+    // An empty view holds no storage at all (found by the fuzz target,
+    // which compares every input before and after a call).
+    testhost::Array a = testhost::view(nullptr, 0, 0, 0);
+    testhost::Array b = testhost::copy(a.get());
+    EXPECT_TRUE(testhost::sameBits(a.get(), b.get()));
+    testhost::Array s = testhost::sparse(3, 2, {}, {0, 0, 0}, {});
+    EXPECT_TRUE(testhost::sameBits(s.get(), testhost::copy(s.get()).get()));
+    EXPECT_FALSE(testhost::sameBits(a.get(), testhost::dense(0, 1).get()));
+}

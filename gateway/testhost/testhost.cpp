@@ -210,7 +210,11 @@ bool sameBits(const mxArray* a, const mxArray* b)
     if (a->cls != b->cls || a->complex != b->complex || a->sparse != b->sparse ||
         a->m != b->m || a->n != b->n || a->ndims != b->ndims || a->count != b->count)
         return false;
+    // An empty array may hold no storage at all: nothing to compare, and
+    // memcmp must not be handed a null pointer.
     const size_t bytes = a->count * elementSize(a->cls);
+    if (bytes == 0)
+        return !a->sparse || std::equal(a->jc, a->jc + a->n + 1, b->jc);
     if (std::memcmp(a->real, b->real, bytes) != 0)
         return false;
     if (a->imag && std::memcmp(a->imag, b->imag, bytes) != 0)
