@@ -14,4 +14,4 @@ cmake --build build --target toolbox -j"$(toolbox_jobs)"
 
 echo "== running the demos in Octave"
 octave-cli --no-gui --norc --quiet --no-window-system \
-  --eval "addpath('build/toolbox'); addpath('examples'); run_demos('build/demo-output');"
+  --eval "addpath('build/toolbox'); addpath('solvers'); addpath('examples'); run_demos('build/demo-output');"

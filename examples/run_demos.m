@@ -14,10 +14,11 @@ function results = run_demos (outdir)
 %   graphics toolkit works without a display; otherwise it says so and
 %   goes on. Ends with an error if a bar is missed.
 %
-%   Needs the toolbox on the path (addpath build/toolbox) and this folder.
+%   Needs the toolbox on the path (addpath build/toolbox), its solvers
+%   (addpath solvers) and this folder.
 %
 %   Example:
-%     addpath build/toolbox examples
+%     addpath build/toolbox solvers examples
 %     run_demos ('build/demo-output');
 %
 %   See also DEMO_CHAIN, DEMO_COMPLETION.

@@ -48,7 +48,7 @@ function(toolbox_octave_tests dir)
     foreach(form ${T_FORMS})
       add_test(NAME octave.${form}.${fn}
         COMMAND ${OCTAVE_CLI} --no-gui --norc --no-history --quiet --no-window-system
-                --eval "addpath('${TOOLBOX_FORM_DIR_${form}}'); addpath('${TOOLBOX_ROOT}'); addpath('${TOOLBOX_TESTS_DIR}/octave'); addpath('${dir}'); ${fn}();")
+                --eval "addpath('${TOOLBOX_FORM_DIR_${form}}'); addpath('${TOOLBOX_ROOT}'); addpath('${TOOLBOX_ROOT}/solvers'); addpath('${TOOLBOX_TESTS_DIR}/octave'); addpath('${dir}'); ${fn}();")
       set_tests_properties(octave.${form}.${fn} PROPERTIES TIMEOUT 300 LABELS "octave;${form}"
         ENVIRONMENT "MEXTOOLBOX_NATIVE_DIR=${TOOLBOX_DIR};MEXTOOLBOX_MEX_DIR=${TOOLBOX_MEX_DIR}")
     endforeach()
