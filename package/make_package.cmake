@@ -78,6 +78,21 @@ foreach(entry ${entries})
   string(APPEND index " ${name}\n")
 endforeach()
 
+# The solvers: functions over the plug-ins, installed as they are.
+file(GLOB solvers RELATIVE ${SOURCE_DIR}/solvers ${SOURCE_DIR}/solvers/*.m)
+file(GLOB solver_helpers ${SOURCE_DIR}/solvers/private/*.m)
+if(solvers)
+  string(APPEND index "Solvers\n")
+  foreach(f ${solvers})
+    file(COPY ${SOURCE_DIR}/solvers/${f} DESTINATION ${top}/inst)
+    string(REGEX REPLACE "\\.m$" "" solver ${f})
+    string(APPEND index " ${solver}\n")
+  endforeach()
+endif()
+if(solver_helpers)
+  file(COPY ${solver_helpers} DESTINATION ${top}/inst/private)
+endif()
+
 file(WRITE ${top}/INDEX "${NAME} >> Exact distance-geometry and low-rank kernels\n${index}")
 
 list(REMOVE_DUPLICATES files)
