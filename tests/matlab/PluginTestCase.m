@@ -76,8 +76,7 @@ classdef (Abstract) PluginTestCase < matlab.unittest.TestCase
             else
                 testCase.verifyFail(sprintf(['%s: %d elements differ, the first at %d: ' ...
                     '%s (%.17g) instead of %s (%.17g)'], what, nnz(a ~= e), k, ...
-                    dec2hex(a(k), 16), typecast(a(k), 'double'), dec2hex(e(k), 16), ...
-                    typecast(e(k), 'double')));
+                    hex(a(k)), typecast(a(k), 'double'), hex(e(k)), typecast(e(k), 'double')));
             end
         end
     end
@@ -92,8 +91,14 @@ function b = bitsOf(x)
     end
 end
 
+% The 64 bits in hexadecimal, sign and exponent first.
+function h = hex(bits)
+    halves = typecast(bits, 'uint32');
+    h = sprintf('%08X%08X', halves(2), halves(1));
+end
+
 % The message as MATLAB shows it. Octave (where this suite also runs, through
-% the stand-in runner of standin/) puts the function's name before it, and
+% the stand-in runner of tests/matlab_standin) puts the function's name before it, and
 % its MEX interface does so as well; MATLAB does not.
 function message = hostMessage(err, name)
     message = err.message;

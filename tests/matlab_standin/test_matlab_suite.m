@@ -3,8 +3,7 @@ function test_matlab_suite ()
   % stand-in matlab.unittest of this folder, against the form of the
   % toolbox on the path (CTest runs it for the native and the MEX form).
   % Fails when a test fails, or when no test ran.
-  here = fileparts (mfilename ('fullpath'));
-  suite = fileparts (here);
+  suite = fullfile (fileparts (fileparts (mfilename ('fullpath'))), 'matlab');
   addpath (suite);
   results = run_matlab_suite (suite);
   passed = sum ([results.Passed]);

@@ -194,7 +194,15 @@ function what = standInDescribeUnequal(actual, expected)
     what = sprintf('actual %s %s, expected %s %s', class(actual), mat2str(size(actual)), ...
         class(expected), mat2str(size(expected)));
     if ischar(actual) && ischar(expected)
-        what = sprintf('%s\n        actual:   "%s"\n        expected: "%s"', what, actual, expected);
+        % Long texts (printed output) from their first difference on.
+        n = min(numel(actual), numel(expected));
+        first = find(actual(1:n) ~= expected(1:n), 1);
+        if isempty(first)
+            first = n + 1;
+        end
+        from = max(1, first - 20);
+        what = sprintf('%s, first difference at character %d\n        actual:   "%s"\n        expected: "%s"', ...
+            what, first, actual(from:min(end, from + 60)), expected(from:min(end, from + 60)));
     elseif (isnumeric(actual) || islogical(actual)) && (isnumeric(expected) || islogical(expected)) ...
             && numel(actual) <= 16 && numel(expected) <= 16 && ndims(actual) == 2 ...
             && ndims(expected) == 2
