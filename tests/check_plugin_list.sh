@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Every place that names the plug-ins agrees with plugins.list: their
 # gateways and help files, doc/Contents.m (with each help file's first line),
-# the README's table of functions, the fuzz corpus, and the scripts that
-# exercise each plug-in by hand. (The build files, build_toolbox.m, the
+# the README's table of functions, the fuzz corpus, the scripts that
+# exercise each plug-in by hand, and the MATLAB test suite's list. (The build files, build_toolbox.m, the
 # package, the fuzz target and the smoke run read the list itself.)
 # Usage: check_plugin_list.sh ROOT
 set -uo pipefail
@@ -33,6 +33,10 @@ for name in "${listed[@]}"; do
     grep -q "\b$name\b" "$script" || complain "$script does not call $name"
   done
 done
+
+# The MATLAB test suite keeps a list of its own (MATLAB reads no plugins.list).
+have=$(sorted $(sed -n '/Plugins = {/,/};/p' tests/matlab/PluginTestCase.m | grep -o "'[a-z_]*'" | tr -d "'"))
+[ "$have" = "$want" ] || complain "tests/matlab/PluginTestCase.m lists $(echo $have), not $(echo $want)"
 
 [ $status -eq 0 ] && echo "${#listed[@]} plug-ins, every place agrees with plugins.list"
 exit $status
