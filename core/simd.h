@@ -11,14 +11,15 @@
 
 #include <cstdint>
 
-// GCC for 64-bit Windows (MinGW-w64) keeps the stack 16-byte aligned and
-// cannot realign it for a function's 32-byte vector spills, yet spills with
-// the aligned moves that fault on a 16-byte address. There the AVX2 paths
-// are built only where the assembler is told to write every aligned vector
-// move as an unaligned one (-Wa,-muse-unaligned-vector-move, binutils 2.38
-// and later, which the CMake build adds and announces with
-// TBX_UNALIGNED_VECTOR_MOVES); other MinGW builds (an older toolchain, a
-// build from the host's prompt) run the plain loops.
+// On 64-bit Windows the stack is 16-byte aligned, and GCC there (MinGW-w64)
+// has long spilled 32-byte vectors to it with aligned moves that fault on
+// such an address (GCC 12 realigns its frame; older ones, such as those of
+// MATLAB's MinGW add-on, do not). With MinGW's GCC the AVX2 paths are built
+// only where the assembler is told to write every aligned vector move as an
+// unaligned one (-Wa,-muse-unaligned-vector-move, binutils 2.38 and later,
+// which the CMake build adds and announces with TBX_UNALIGNED_VECTOR_MOVES);
+// other MinGW builds (an older toolchain, a build from the host's prompt)
+// run the plain loops.
 #if defined(__MINGW32__) && !defined(__clang__) && !defined(TBX_UNALIGNED_VECTOR_MOVES)
 #define TBX_SIMD 0
 #elif (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)

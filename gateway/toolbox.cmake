@@ -102,8 +102,11 @@ if(TOOLBOX_MATLAB)
   find_package(Matlab REQUIRED COMPONENTS MX_LIBRARY BLAS_LIBRARY)
 endif()
 
-# The host's BLAS: what Octave links (mkoctfile -p BLAS_LIBS), else the system's.
-if(OCTAVE_BLAS_LIBS)
+# The host's BLAS: the one named by TOOLBOX_BLAS_LIBS (a library or a
+# target: the Windows build's stand-in), else what Octave links (mkoctfile -p
+# BLAS_LIBS), else the system's.
+if(TOOLBOX_BLAS_LIBS)
+elseif(OCTAVE_BLAS_LIBS)
   set(TOOLBOX_BLAS_LIBS ${OCTAVE_BLAS_LIBS})
 else()
   find_package(BLAS REQUIRED)
