@@ -3,7 +3,8 @@
 #   - every program and DLL in one folder, bin/ (the plug-ins stay in
 #     testhost-plugins/, as NAME.mexw64);
 #   - the stand-in BLAS (standin_blas.cpp) that the _blas plug-ins and the
-#     kernel tests link, unless TOOLBOX_BLAS_LIBS names another;
+#     kernel tests link, unless TOOLBOX_BLAS_LIBS names another or the
+#     build is Octave's (which links Octave's own);
 #   - when cross-compiling, the tests run under Wine through wine-run.sh, a
 #     script made here with the build's own Wine prefix and the path to the
 #     MinGW runtime DLLs;
@@ -11,7 +12,7 @@
 #     the _blas ones import ddot or dcopy without an underscore.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
-if(NOT TOOLBOX_BLAS_LIBS)
+if(NOT TOOLBOX_BLAS_LIBS AND NOT TOOLBOX_OCTAVE)
   add_library(toolbox_standin_blas SHARED ${CMAKE_CURRENT_LIST_DIR}/standin_blas.cpp)
   target_include_directories(toolbox_standin_blas PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..
                              ${CMAKE_CURRENT_LIST_DIR}/../core ${CMAKE_CURRENT_LIST_DIR}/../lowrank)
