@@ -6,7 +6,9 @@
 #      AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the same under ThreadSanitizer (clang, LLVM's OpenMP runtime and its
 #      tool Archer, which tells the sanitizer OpenMP's synchronisation);
-#   4. a short fuzzing run of every plug-in.
+#   4. a short fuzzing run of every plug-in;
+#   5. the Windows build (MinGW-w64) with its kernel and test-host tests
+#      under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
@@ -44,4 +46,7 @@ CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-fuzz -j"$jobs"
 echo "== fuzz smoke run"
 bash fuzz/smoke.sh build-fuzz
+
+echo "== Windows build (build-windows/, MinGW-w64) and its tests under Wine"
+JOBS="$jobs" bash windows/build_and_test.sh build-windows
 echo "== all tests passed"

@@ -79,7 +79,7 @@ void obsprodCase(const bench::Sizes& sizes, std::vector<bench::Case>& cases)
     // own order of summation, so not compared bit for bit).
     c.others = {{"obsprod_blas kernel (ddot_ per product)",
                  [p, f, s] {
-                     lowrank::obsprodBlasKernel(ddot_, f, s, p->v.data(), bench::fastExec());
+                     lowrank::obsprodBlasKernel(TOOLBOX_DDOT, f, s, p->v.data(), bench::fastExec());
                  },
                  nullptr}};
 #endif

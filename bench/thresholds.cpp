@@ -163,7 +163,7 @@ std::vector<Sweep> sweeps()
     s.push_back({"obsprod_blas", "products (r=10)", products, [factors](int64_t L) {
                      auto f = factors(L);
                      return std::function<void(const tbx::Exec&)>([f, L](const tbx::Exec& ex) {
-                         lowrank::obsprodBlasKernel(ddot_, {f->Xt.data(), f->Y.data(), 10},
+                         lowrank::obsprodBlasKernel(TOOLBOX_DDOT, {f->Xt.data(), f->Y.data(), 10},
                                                     {f->I.data(), f->J.data(), L}, f->v.data(), ex);
                      });
                  }});
@@ -176,7 +176,7 @@ std::vector<Sweep> sweeps()
                          return std::function<void(const tbx::Exec&)>(
                              [src, dst, n, blas](const tbx::Exec& ex) {
                                  if (blas)
-                                     lowrank::nzfillBlasKernel(dcopy_, dst->data(), src->data(), n, ex);
+                                     lowrank::nzfillBlasKernel(TOOLBOX_DCOPY, dst->data(), src->data(), n, ex);
                                  else
                                      lowrank::nzfillKernel(dst->data(), src->data(), n, ex);
                              });

@@ -11,7 +11,18 @@
 
 #include <cstdint>
 
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
+// On 64-bit Windows the stack is 16-byte aligned, and GCC there (MinGW-w64)
+// has long spilled 32-byte vectors to it with aligned moves that fault on
+// such an address (GCC 12 realigns its frame; older ones, such as those of
+// MATLAB's MinGW add-on, do not). With MinGW's GCC the AVX2 paths are built
+// only where the assembler is told to write every aligned vector move as an
+// unaligned one (-Wa,-muse-unaligned-vector-move, binutils 2.38 and later,
+// which the CMake build adds and announces with TBX_UNALIGNED_VECTOR_MOVES);
+// other MinGW builds (an older toolchain, a build from the host's prompt)
+// run the plain loops.
+#if defined(__MINGW32__) && !defined(__clang__) && !defined(TBX_UNALIGNED_VECTOR_MOVES)
+#define TBX_SIMD 0
+#elif (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #define TBX_SIMD 1
 #include <immintrin.h>
 #define TBX_AVX2 __attribute__((target("avx2")))

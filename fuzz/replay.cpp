@@ -65,7 +65,7 @@ int main(int argc, char** argv)
         fuzzcase::Case c = fuzzcase::decode(bytes.data(), bytes.size());
         if (fixed >= 0)
             c.plugin = uint8_t(fixed);
-        std::printf("%s\t%s\t", fs::path(file).filename().c_str(), fuzzcase::kPlugins[c.plugin]);
+        std::printf("%s\t%s\t", fs::path(file).filename().string().c_str(), fuzzcase::kPlugins[c.plugin]);
         if (!plugins.byIndex[c.plugin]) {
             std::printf("not built\n");
             continue;

@@ -18,7 +18,8 @@
 #     the plug-in, once per enabled host form:
 #       Octave, native  ${TOOLBOX_DIR}/<name>.oct       (TOOLBOX_OCTAVE)
 #       Octave, MEX     ${TOOLBOX_MEX_DIR}/<name>.mex   (TOOLBOX_OCTAVE)
-#       test host       ${TESTHOST_PLUGIN_DIR}/<name>.so (TOOLBOX_TESTHOST)
+#       test host       ${TESTHOST_PLUGIN_DIR}/<name>.so (TOOLBOX_TESTHOST;
+#                       <name>.mexw64 on Windows)
 #       MATLAB          through matlab_add_mex           (TOOLBOX_MATLAB)
 #     each from gateway/plugins/<name>.cpp and the adaptor of its form, with
 #     its help file beside the Octave forms, where `help <name>` finds it.
@@ -30,6 +31,13 @@ set(TOOLBOX_PLUGIN_LIST ${TOOLBOX_ROOT}/plugins.list)
 set(TOOLBOX_DIR ${CMAKE_BINARY_DIR}/toolbox CACHE PATH "Where the native Octave plug-ins and their help files go")
 set(TOOLBOX_MEX_DIR ${CMAKE_BINARY_DIR}/toolbox-mex CACHE PATH "Where the MEX plug-ins for Octave and their help files go")
 set(TESTHOST_PLUGIN_DIR ${CMAKE_BINARY_DIR}/testhost-plugins)
+# The test host's plug-ins carry the extension of the system's MEX files
+# where that is a DLL's (testhost/library.h).
+if(WIN32)
+  set(TESTHOST_PLUGIN_SUFFIX .mexw64)
+else()
+  set(TESTHOST_PLUGIN_SUFFIX .so)
+endif()
 set(TOOLBOX_HELP_DIR ${CMAKE_BINARY_DIR}/help)
 file(MAKE_DIRECTORY ${TOOLBOX_DIR} ${TOOLBOX_MEX_DIR} ${TESTHOST_PLUGIN_DIR} ${TOOLBOX_HELP_DIR})
 
@@ -94,8 +102,11 @@ if(TOOLBOX_MATLAB)
   find_package(Matlab REQUIRED COMPONENTS MX_LIBRARY BLAS_LIBRARY)
 endif()
 
-# The host's BLAS: what Octave links (mkoctfile -p BLAS_LIBS), else the system's.
-if(OCTAVE_BLAS_LIBS)
+# The host's BLAS: the one named by TOOLBOX_BLAS_LIBS (a library or a
+# target: the Windows build's stand-in), else what Octave links (mkoctfile -p
+# BLAS_LIBS), else the system's.
+if(TOOLBOX_BLAS_LIBS)
+elseif(OCTAVE_BLAS_LIBS)
   set(TOOLBOX_BLAS_LIBS ${OCTAVE_BLAS_LIBS})
 else()
   find_package(BLAS REQUIRED)
@@ -218,7 +229,7 @@ function(toolbox_plugin name)
     add_library(${name}_testhost MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp)
     _toolbox_plugin_common(${name}_testhost ${name})
     _toolbox_exports(${name}_testhost ${mexmap})
-    set_target_properties(${name}_testhost PROPERTIES SUFFIX ".so" LIBRARY_OUTPUT_DIRECTORY ${TESTHOST_PLUGIN_DIR})
+    set_target_properties(${name}_testhost PROPERTIES SUFFIX ${TESTHOST_PLUGIN_SUFFIX} LIBRARY_OUTPUT_DIRECTORY ${TESTHOST_PLUGIN_DIR})
     target_include_directories(${name}_testhost BEFORE PRIVATE ${TOOLBOX_GATEWAY_DIR}/testhost)
     target_link_libraries(${name}_testhost PRIVATE ${libs} ${blas} mextesthost)
     set_property(GLOBAL APPEND PROPERTY TOOLBOX_TESTHOST_PLUGINS ${name}_testhost)

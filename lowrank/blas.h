@@ -29,12 +29,33 @@ using CopyRoutine = void (*)(const blas_int* n, const double* x, const blas_int*
 
 }  // namespace lowrank
 
+// The routines' names in the BLAS the plug-ins link: with the trailing
+// underscore of the Fortran convention on Linux and macOS (ddot_, dcopy_:
+// the reference BLAS, OpenBLAS, MATLAB's libmwblas there), without it on
+// Windows (MATLAB's libmwblas.dll exports ddot and dcopy). Define
+// TOOLBOX_BLAS_UNDERSCORE to 1 or 0 to link a BLAS of the other convention.
+#ifndef TOOLBOX_BLAS_UNDERSCORE
+#ifdef _WIN32
+#define TOOLBOX_BLAS_UNDERSCORE 0
+#else
+#define TOOLBOX_BLAS_UNDERSCORE 1
+#endif
+#endif
+#if TOOLBOX_BLAS_UNDERSCORE
+#define TOOLBOX_BLAS_NAME(name) name##_
+#else
+#define TOOLBOX_BLAS_NAME(name) name
+#endif
+// The host BLAS's dot product and copy, under their names there.
+#define TOOLBOX_DDOT TOOLBOX_BLAS_NAME(ddot)
+#define TOOLBOX_DCOPY TOOLBOX_BLAS_NAME(dcopy)
+
 extern "C" {
 // Every argument by address, as the Fortran interface passes them.
-double ddot_(const lowrank::blas_int* n, const double* x, const lowrank::blas_int* incx,
-             const double* y, const lowrank::blas_int* incy);
-void dcopy_(const lowrank::blas_int* n, const double* x, const lowrank::blas_int* incx,
-            double* y, const lowrank::blas_int* incy);
+double TOOLBOX_DDOT(const lowrank::blas_int* n, const double* x, const lowrank::blas_int* incx,
+                    const double* y, const lowrank::blas_int* incy);
+void TOOLBOX_DCOPY(const lowrank::blas_int* n, const double* x, const lowrank::blas_int* incx,
+                   double* y, const lowrank::blas_int* incy);
 }
 
 namespace lowrank {

@@ -10,8 +10,11 @@ set -euo pipefail
 # bring the BLAS it links); gnuplot and a font for the demos' figures.
 TOOLBOX_PACKAGES_build=(build-essential cmake octave liboctave-dev gnuplot-nox fonts-freefont-otf)
 # GoogleTest; clang with its sanitizer runtimes and LLVM's OpenMP runtime
-# (the fuzz and ThreadSanitizer builds); valgrind.
-TOOLBOX_PACKAGES_test=(libgtest-dev clang libclang-rt-14-dev libomp-14-dev valgrind)
+# (the fuzz and ThreadSanitizer builds); valgrind; MinGW-w64's GCC (the
+# variant with POSIX threads, which OpenMP's runtime needs) and Wine for the
+# Windows build and its tests, with GoogleTest built from its sources.
+TOOLBOX_PACKAGES_test=(libgtest-dev clang libclang-rt-14-dev libomp-14-dev valgrind
+                       googletest g++-mingw-w64-x86-64-posix wine wine64)
 # SciPy, timed beside pairsq.
 TOOLBOX_PACKAGES_bench=(python3-scipy)
 

@@ -27,8 +27,51 @@ TEST(KernelPath, TheProcessorsBestUnlessTheEnvironmentSaysOtherwise)
     EXPECT_EQ(Path::avx2, typo.path);
     EXPECT_NE(std::string::npos, typo.problem.find("MEXTOOLBOX_KERNELS=AVX2"));
 
+    // A build without the AVX2 paths says so, not that the processor lacks them.
+    const tbx::PathChoice notBuilt = tbx::choosePath("avx2", false, false);
+    EXPECT_EQ(Path::plain, notBuilt.path);
+    EXPECT_NE(std::string::npos, notBuilt.problem.find("this build has no AVX2 path"));
+    EXPECT_TRUE(tbx::choosePath("plain", false, false).problem.empty());
+
     // This process: whatever the variable says, the path is one it runs.
     EXPECT_TRUE(tbx::kernelPath().path == Path::plain || tbx::processorHasAvx2());
+}
+
+TEST(ProcessorTest, AvxTwoNeedsTheInstructionsAndTheOperatingSystemsYmmState)
+{
+    tbx::CpuFacts f;
+    f.maxLeaf = 13;
+    f.leaf1Ecx = (1u << 27) | (1u << 28);  // OSXSAVE, AVX
+    f.leaf7Ebx = 1u << 5;                  // AVX2
+    f.xcr0 = 0x7;                          // x87, SSE and YMM state saved
+    EXPECT_TRUE(tbx::avx2Usable(f));
+
+    // Each missing fact alone turns AVX2 off.
+    tbx::CpuFacts g = f;
+    g.leaf7Ebx = 0;
+    EXPECT_FALSE(tbx::avx2Usable(g)) << "no AVX2 bit";
+    g = f;
+    g.leaf1Ecx &= ~(1u << 28);
+    EXPECT_FALSE(tbx::avx2Usable(g)) << "no AVX bit";
+    g = f;
+    g.leaf1Ecx &= ~(1u << 27);
+    EXPECT_FALSE(tbx::avx2Usable(g)) << "xgetbv not enabled by the OS";
+    g = f;
+    g.xcr0 = 0x3;
+    EXPECT_FALSE(tbx::avx2Usable(g)) << "OS does not save the upper halves";
+    g = f;
+    g.xcr0 = 0x5;
+    EXPECT_FALSE(tbx::avx2Usable(g)) << "OS does not save the SSE state";
+    g = f;
+    g.maxLeaf = 6;
+    EXPECT_FALSE(tbx::avx2Usable(g)) << "leaf 7 not there: its bits mean nothing";
+    EXPECT_FALSE(tbx::avx2Usable(tbx::CpuFacts{}));
+
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__) && !defined(__APPLE__)
+    // This processor, asked directly, answers as the compiler's runtime does.
+    __builtin_cpu_init();
+    EXPECT_EQ(__builtin_cpu_supports("avx2") != 0, tbx::avx2Usable(tbx::readCpuFacts()));
+#endif
 }
 
 TEST(Convert, TruncationTowardZeroAndTheMostNegativeIntegerOutsideTheRange)

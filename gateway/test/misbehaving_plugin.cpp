@@ -4,7 +4,11 @@
 // test host has to notice each of them.
 #include "mex.h"
 
+#ifdef _WIN32
+#define MEX_ENTRY extern "C" __declspec(dllexport)
+#else
 #define MEX_ENTRY extern "C" __attribute__((visibility("default")))
+#endif
 
 static double probe = 0.0;
 

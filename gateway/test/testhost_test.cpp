@@ -2,6 +2,8 @@
 // call ended.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "testhost.h"
 
 namespace {
@@ -64,4 +66,18 @@ TEST(TestHost, EmptyArraysCompareWithoutTouchingStorage)
     testhost::Array s = testhost::sparse(3, 2, {}, {0, 0, 0}, {});
     EXPECT_TRUE(testhost::sameBits(s.get(), testhost::copy(s.get()).get()));
     EXPECT_FALSE(testhost::sameBits(a.get(), testhost::dense(0, 1).get()));
+}
+
+TEST(TestHost, AFileThatCannotBeLoadedIsAnErrorNamingIt)
+{
+    const std::string missing = testhost::pluginPath("no_such_plugin");
+    try {
+        testhost::Plugin p(missing);
+        ADD_FAILURE() << "loaded " << missing;
+    } catch (const std::runtime_error& e) {
+        const std::string what = e.what();
+        EXPECT_NE(std::string::npos, what.find("cannot load " + missing)) << what;
+        // The system's reason follows the name.
+        EXPECT_GT(what.size(), ("testhost: cannot load " + missing + ": ").size()) << what;
+    }
 }

@@ -1,6 +1,6 @@
 #include "testhost.h"
 
-#include <dlfcn.h>
+#include "library.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -227,18 +227,23 @@ bool sameBits(const mxArray* a, const mxArray* b)
 
 Plugin::Plugin(const std::string& path)
 {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    handle_ = library::open(path, error);
     if (!handle_)
-        throw std::runtime_error(std::string("testhost: cannot load ") + path + ": " + dlerror());
-    entry_ = reinterpret_cast<decltype(entry_)>(dlsym(handle_, "mexFunction"));
-    if (!entry_)
+        throw std::runtime_error("testhost: cannot load " + path + ": " + error);
+    entry_ = reinterpret_cast<decltype(entry_)>(library::symbol(handle_, "mexFunction"));
+    if (!entry_) {
+        // Unloaded again: a failed construction leaves nothing behind.
+        library::close(handle_);
+        handle_ = nullptr;
         throw std::runtime_error("testhost: no mexFunction in " + path);
+    }
 }
 
 Plugin::~Plugin()
 {
     if (handle_)
-        dlclose(handle_);
+        library::close(handle_);
 }
 
 Call Plugin::call(int nlhs, const std::vector<const mxArray*>& inputs) const
@@ -300,7 +305,7 @@ std::string pluginPath(const std::string& name)
 #endif
     if (!dir)
         dir = ".";
-    return std::string(dir) + "/" + name + ".so";
+    return std::string(dir) + "/" + name + library::kSuffix;
 }
 
 }  // namespace testhost

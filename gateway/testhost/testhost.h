@@ -80,8 +80,8 @@ private:
     void (*entry_)(int, mxArray*[], int, const mxArray*[]) = nullptr;
 };
 
-// File name of the test-host build of a plug-in: $TESTHOST_PLUGIN_DIR/NAME.so,
-// or the directory fixed when the tests were built.
+// File name of the test-host build of a plug-in: $TESTHOST_PLUGIN_DIR/NAME.so
+// (NAME.mexw64 on Windows), or the directory fixed when the tests were built.
 std::string pluginPath(const std::string& name);
 
 }  // namespace testhost

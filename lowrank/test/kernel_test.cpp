@@ -74,7 +74,7 @@ std::vector<double> blasForm(const Sample& s, int64_t limit)
     std::vector<double> first;
     for (const tbx::Exec& ex : testing_util::teams()) {
         std::vector<double> v(static_cast<size_t>(s.L), -7.0);
-        lowrank::obsprodBlasKernel(ddot_, factorsOf(s), samplesOf(s), v.data(), ex, limit);
+        lowrank::obsprodBlasKernel(TOOLBOX_DDOT, factorsOf(s), samplesOf(s), v.data(), ex, limit);
         if (first.empty())
             first = v;
         EXPECT_TRUE(sameBits(first, v)) << testing_util::nameOf(ex);
@@ -98,7 +98,7 @@ void recordingCopy(const lowrank::blas_int* n, const double* x, const lowrank::b
                    double* y, const lowrank::blas_int* incy)
 {
     g_calls.push_back(*n);
-    dcopy_(n, x, incx, y, incy);
+    TOOLBOX_DCOPY(n, x, incx, y, incy);
 }
 
 }  // namespace
@@ -179,7 +179,7 @@ TEST(NzfillKernel, CopiesBitsAndNothingMore)
     for (int64_t n : {0, 1, 6}) {
         std::vector<double> expected(8, 3.25), viaBlas(8, 3.25);
         ref::nzfill(expected.data(), src.data(), n);
-        lowrank::nzfillBlasKernel(dcopy_, viaBlas.data(), src.data(), n, kPlain);
+        lowrank::nzfillBlasKernel(TOOLBOX_DCOPY, viaBlas.data(), src.data(), n, kPlain);
         EXPECT_TRUE(sameBits(expected, viaBlas)) << n;
         for (const tbx::Exec& ex : paths()) {
             std::vector<double> dst(8, 3.25);
@@ -279,7 +279,7 @@ TEST(NzfillLanes, BlockCopyAndOverlapActAsIfTheSourceWereReadFirst)
         for (const tbx::Exec& ex : testing_util::teams()) {
             std::vector<double> dst(1002, 3.5), expected(1002, 3.5), blas(1002, 3.5);
             lowrank::nzfillKernel(dst.data() + 1, src.data(), n, ex);
-            lowrank::nzfillBlasKernel(dcopy_, blas.data() + 1, src.data(), n, ex);
+            lowrank::nzfillBlasKernel(TOOLBOX_DCOPY, blas.data() + 1, src.data(), n, ex);
             ref::nzfill(expected.data() + 1, src.data(), n);
             EXPECT_TRUE(sameBits(expected, dst)) << n << " " << testing_util::nameOf(ex);
             EXPECT_TRUE(sameBits(expected, blas)) << n << " " << testing_util::nameOf(ex);
@@ -295,7 +295,7 @@ TEST(NzfillLanes, BlockCopyAndOverlapActAsIfTheSourceWereReadFirst)
             if (form == 0)
                 lowrank::nzfillKernel(a.data() + 50 + shift, a.data() + 50, 40, kPlain);
             else
-                lowrank::nzfillBlasKernel(dcopy_, a.data() + 50 + shift, a.data() + 50, 40, kPlain);
+                lowrank::nzfillBlasKernel(TOOLBOX_DCOPY, a.data() + 50 + shift, a.data() + 50, 40, kPlain);
             EXPECT_TRUE(sameBits(expected, a)) << "shift " << shift << " form " << form;
         }
 }
