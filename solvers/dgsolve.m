@@ -96,17 +96,39 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
 
   tab = struct ('D', D, 'Lb', Lb, 'Ub', Ub);
   tab.centred = centred (tab, g, n, 0.3);
+  % The starts, in turn, until one is good enough (a penalty below 1e-6
+  % per table row): the caller's X0, then the method asked for, then the
+  % other method (the build-up is 3-D only), then random metrizations.
+  kinds = {o.method};
+  if (o.dim == 3)
+    kinds = unique ([kinds, {'embed', 'buildup'}], 'stable');
+  end
+  if (~isempty (o.X0))
+    kinds = [{'given'}, kinds];
+  end
+  kinds = [kinds, repmat({'random'}, 1, o.starts)];
+  enough = 1e-6 * max (1, size (D, 1) + size (Lb, 1) + size (Ub, 1));
   best = [];
   for s = 1:o.starts
     if (toc (clock0) > o.maxTime && s > 1)
       break;
     end
-    [Xs, run] = one_start (s, n, tab, g, o, clock0, say);
+    try
+      [Xs, run] = one_start (kinds{s}, n, tab, g, o, clock0, say);
+    catch err
+      % A build-up that finds no four points to begin with is skipped
+      % when another start was asked for first.
+      if (strcmp (err.identifier, 'dgsolve:noSeed') && s > 1)
+        say ('  start %d (build-up) skipped: %s\n', s, err.message);
+        continue;
+      end
+      rethrow (err);
+    end
     if (isempty (best) || run.total < best.total)
       best = run;  best.start = s;  X = Xs;
     end
-    say ('  start %d: penalty %.3e (%s)\n', s, run.total, run.reason);
-    if (best.total <= 1e-20)
+    say ('  start %d (%s): penalty %.3e (%s)\n', s, kinds{s}, run.total, run.reason);
+    if (best.total <= enough)
       break;
     end
   end
@@ -132,18 +154,18 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
        info.penalty, info.iterations, info.seconds, info.reason);
 end
 
-function [X, run] = one_start (s, n, tab, g, o, clock0, say)
-  % One start and its descents. run: total (the penalty with the
-  % separation term), history, reason.
+function [X, run] = one_start (kind, n, tab, g, o, clock0, say)
+  % One start of the given kind and its descents. run: total (the penalty
+  % with the separation term), history, reason.
   history = zeros (1, 0);
   budget = o.maxIter;
-  if (~isempty (o.X0) && s == 1)
+  if (strcmp (kind, 'given'))
     X = o.X0;
-  elseif (strcmp (o.method, 'buildup'))
+  elseif (strcmp (kind, 'buildup'))
     say ('  build-up: placing the points one by one\n');
     [X, history] = dg_buildup (known_distances (n, g), tab, o.w, o.t, say);
   else
-    X = start (n, g, o, s > 1);
+    X = start (n, g, o, strcmp (kind, 'random'));
     % Descents in one more dimension, the extra coordinate squeezed out by
     % a growing penalty, then one in dim dimensions: all on the centred
     % tables, which steer each pair bounded on both sides towards the

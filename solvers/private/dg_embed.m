@@ -37,8 +37,11 @@ function Y = dg_embed (m, e, dimE, randomise, denseMax, nLandmarks)
     P = paths_from (m, [e(:, 1); e(:, 2)], [e(:, 2); e(:, 1)], [len; len], marks);
     Q = P .^ 2;                                  % L-by-m squared lengths
     [V, lambda] = scaling (Q(:, marks), dimE);
-    % A point's place from its squared distances to the landmarks.
+    % A point's place from its squared distances to the landmarks. An
+    % axis whose eigenvalue is only rounding noise would divide that noise
+    % by almost nothing: such axes get no coordinate.
     Y = -0.5 * (V ./ sqrt (lambda)')' * (Q - mean (Q(:, marks), 2));
+    Y(lambda <= 1e-9 * max (lambda), :) = 0;
   end
   Y = Y - mean (Y, 2);
 end

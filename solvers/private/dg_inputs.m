@@ -15,7 +15,7 @@ function [D, Lb, Ub, o] = dg_inputs (n, D, Lb, Ub, opts)
 
   o = struct ('dim', 3, 'w', [1 1 1 0], 't', [1 1 1 1], 'minSeparation', 0, ...
               'seed', 1, 'X0', [], 'maxTime', Inf, 'maxIter', 5000, ...
-              'verbose', false, 'starts', 1, 'method', 'embed');
+              'verbose', false, 'starts', 2, 'method', 'embed');
   if (isempty (opts))
     opts = struct ();
   end
