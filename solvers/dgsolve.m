@@ -37,6 +37,9 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
 %     starts         number of starts (1)
 %     maxTime        seconds after which the descent stops (Inf)
 %     maxIter        iteration limit of the descents of one start (5000)
+%     fTarget        a descent stops when the penalty falls to this (1e-20);
+%                    with noisy bounds, 1e-4 (no row off by more than 0.01)
+%                    saves the long tail of tiny improvements
 %     verbose        print progress about every two seconds (false)
 %     method         'embed' (the above) or 'buildup' (3-D only: points
 %                    placed one by one from those already placed, refined
@@ -107,7 +110,7 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
     kinds = [{'given'}, kinds];
   end
   kinds = [kinds, repmat({'random'}, 1, o.starts)];
-  enough = 1e-6 * max (1, size (D, 1) + size (Lb, 1) + size (Ub, 1));
+  enough = max (o.fTarget, 1e-6 * max (1, size (D, 1) + size (Lb, 1) + size (Ub, 1)));
   best = [];
   for s = 1:o.starts
     if (toc (clock0) > o.maxTime && s > 1)
@@ -260,7 +263,7 @@ function [X, history, reason] = descend (X, tab, g, o, lambda, maxIter, stall, c
   n = size (X, 2);
   rounds = o.minSeparation > 0;
   left = maxIter;
-  lo = struct ('memory', 10, 'fTarget', 1e-20, 'gTol', 1e-12, 'stall', stall, ...
+  lo = struct ('memory', 10, 'fTarget', o.fTarget, 'gTol', 1e-12, 'stall', stall, ...
                'deadline', [], 'report', @(f, gmax) progress (o.verbose, f, gmax));
   if (isfinite (o.maxTime))
     lo.deadline = {clock0, o.maxTime};
@@ -372,3 +375,24 @@ function progress (verbose, f, gmax)
     last = tic ();
   end
 end
+
+%!test
+%! % A tetrahedron from its six distances, up to a rigid motion.
+%! P = [0 0 0; 2 0 0; 0 3 0; 0 0 4]';
+%! [I, J] = find (triu (ones (4), 1));
+%! D = [I, J, sqrt(sum((P(:, I) - P(:, J)) .^ 2, 1))'];
+%! [X, info] = dgsolve (4, D, [], []);
+%! Q = sqrt (sum ((X(:, I) - X(:, J)) .^ 2, 1))';
+%! assert (Q, D(:, 3), 1e-6);
+%! assert (info.penalty < 1e-12);
+
+%!test
+%! % Contradicting rows meet half way and are both reported.
+%! [X, info] = dgsolve (2, [1 2 1], [], [1 2 0.5 0], struct ('dim', 1));
+%! assert (abs (X(2) - X(1)), 0.75, 1e-6);
+%! assert (info.violations.linkdev.rows, 1);
+%! assert (info.violations.ceilgap.rows, 1);
+
+%!error <needs n, D, Lb and Ub> dgsolve (2, [], [])
+%!error <Lb row 1 names a point> dgsolve (2, [], [1 3 1 1], [])
+%!error <unknown option> dgsolve (2, [], [], [], struct ('dimension', 3))

@@ -15,7 +15,7 @@ function [D, Lb, Ub, o] = dg_inputs (n, D, Lb, Ub, opts)
 
   o = struct ('dim', 3, 'w', [1 1 1 0], 't', [1 1 1 1], 'minSeparation', 0, ...
               'seed', 1, 'X0', [], 'maxTime', Inf, 'maxIter', 5000, ...
-              'verbose', false, 'starts', 2, 'method', 'embed');
+              'verbose', false, 'starts', 2, 'method', 'embed', 'fTarget', 1e-20);
   if (isempty (opts))
     opts = struct ();
   end
@@ -59,6 +59,10 @@ function [D, Lb, Ub, o] = dg_inputs (n, D, Lb, Ub, opts)
   end
   if (~whole (o.maxIter, 0) || ~isfinite (o.maxIter))
     error ('dgsolve:badOption', 'dgsolve: option maxIter must be a whole number >= 0');
+  end
+  if (~isnumeric (o.fTarget) || ~isreal (o.fTarget) || ~isscalar (o.fTarget) ...
+      || ~isfinite (o.fTarget) || o.fTarget < 0)
+    error ('dgsolve:badOption', 'dgsolve: option fTarget must be a finite number >= 0');
   end
   if (~whole (o.starts, 1) || ~isfinite (o.starts))
     error ('dgsolve:badOption', 'dgsolve: option starts must be a whole number >= 1');

@@ -30,6 +30,7 @@ function test_dgsolve_inputs ()
     @() dgsolve (2, D, L, U, struct ('maxTime', 0)),         'dgsolve:badOption'
     @() dgsolve (2, D, L, U, struct ('maxIter', -1)),        'dgsolve:badOption'
     @() dgsolve (2, D, L, U, struct ('starts', 0)),          'dgsolve:badOption'
+    @() dgsolve (2, D, L, U, struct ('fTarget', -1)),        'dgsolve:badOption'
     @() dgsolve (2, D, L, U, struct ('verbose', 'yes')),     'dgsolve:badOption'
     @() dgsolve (2, D, L, U, struct ('method', 'sdp')),      'dgsolve:badOption'
     @() dgsolve (2, D, L, U, struct ('method', 'buildup', 'dim', 2)), 'dgsolve:badOption'
