@@ -42,7 +42,7 @@ function [X, atoms] = pdb_heavy_atoms (file)
   element = cell (numel (lines), 1);
   residue = zeros (numel (lines), 1);
   chain = repmat (' ', numel (lines), 1);
-  seen = containers.Map ();      % atoms already read, for alternate locations
+  key = cell (numel (lines), 1);
   for k = 1:numel (lines)
     s = lines{k};
     if (strncmp (s, 'ENDMDL', 6))
@@ -65,19 +65,15 @@ function [X, atoms] = pdb_heavy_atoms (file)
     if (strcmp (el, 'H') || strcmp (el, 'D'))
       continue;
     end
-    % The same atom (name, residue name, chain, residue number and
-    % insertion code) at another location is skipped.
-    key = s([13:16, 18:27]);
-    if (isKey (seen, key))
-      continue;
-    end
     xyz = sscanf (s(31:54), '%8f%8f%8f');
     if (numel (xyz) ~= 3 || any (~isfinite (xyz)))
       error ('pdb_heavy_atoms:badRecord', ...
              'pdb_heavy_atoms: %s line %d: coordinates are not three numbers', file, k);
     end
-    seen(key) = true;
     n = n + 1;
+    % The atom (name, residue name, chain, residue number and insertion
+    % code), the same at each of its locations.
+    key{n} = s([13:16, 18:27]);
     X(:, n) = xyz;
     name{n} = atomName;
     element{n} = el;
@@ -87,9 +83,12 @@ function [X, atoms] = pdb_heavy_atoms (file)
   if (n == 0)
     error ('pdb_heavy_atoms:noAtoms', 'pdb_heavy_atoms: no heavy atom in the ATOM records of %s', file);
   end
-  X = X(:, 1:n);
-  name = name(1:n);
-  atoms = struct ('name', {name}, 'residue', residue(1:n), 'chain', chain(1:n), ...
-                  'element', {element(1:n)}, ...
+  % An atom at several locations: its first one only.
+  [~, first] = unique (key(1:n), 'first');
+  keep = sort (first);
+  X = X(:, keep);
+  name = name(keep);
+  atoms = struct ('name', {name}, 'residue', residue(keep), 'chain', chain(keep), ...
+                  'element', {element(keep)}, ...
                   'backbone', ismember (name, {'N', 'CA', 'C'}));
 end
