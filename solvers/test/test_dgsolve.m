@@ -132,3 +132,10 @@ function D = all_pairs (P)
   Q = sqrt (pairsq (P));
   D = [I, J, Q(sub2ind ([n n], I, J))];
 end
+
+function r = superpose (X, Xref)
+  % The RMSD after the best rotation, reflection and shift.
+  A = X - mean (X, 2);  B = Xref - mean (Xref, 2);
+  [U, ~, V] = svd (B * A');
+  r = sqrt (sum (sum ((U * V' * A - B) .^ 2)) / size (X, 2));
+end
