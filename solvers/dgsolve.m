@@ -17,11 +17,16 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
 %   of those lengths gives a start in dim+1 dimensions (up to 2000 points in
 %   a piece from all pair paths, above that from the paths to 200
 %   landmarks), an L-BFGS descent of the penalty refines it while a
-%   growing penalty on the extra coordinate squeezes it out, and a last
-%   descent runs in dim dimensions. With starts > 1 the further starts
-%   take random lengths between each pair's lower and upper bounds; the
-%   answer of least penalty is kept. Pieces that no distance or upper bound
-%   joins are started apart from each other.
+%   growing penalty on the extra coordinate squeezes it out, then a descent
+%   in dim dimensions; these run on centred tables (each pair bounded on
+%   both sides drawn to the middle 30% of its bounds, where its distance
+%   most likely is). A last descent runs on the tables as given. While the
+%   penalty stays above 1e-6 per table row (or fTarget, if larger) and
+%   starts allow, further starts follow: the other method (the geometric
+%   build-up, or the scaled start after it), then random metrizations
+%   (random lengths between each pair's bounds before the shortest
+%   paths). The answer of least penalty is kept. Pieces that no distance
+%   or upper bound joins are started apart from each other.
 %
 %   Options (fields of opts, all optional):
 %     dim            dimension of the points (3)
@@ -34,7 +39,7 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
 %     seed           seed of the random numbers (1); the same seed gives the
 %                    same answer
 %     X0             a dim-by-n start (then no start is built)
-%     starts         number of starts (1)
+%     starts         largest number of starts (2)
 %     maxTime        seconds after which the descent stops (Inf)
 %     maxIter        iteration limit of the descents of one start (5000)
 %     fTarget        a descent stops when the penalty falls to this (1e-20);
@@ -58,9 +63,11 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
 %                 bound: the tables cannot fix them
 %     pieces      cell of point lists: the separate pieces of the problem
 %                 (points joined by distances or upper bounds), largest first
-%     iterations, seconds, history (penalty after each iteration of the
-%     chosen start, the start first), reason (why the last descent
-%     stopped), start (the number of the start kept)
+%     iterations, seconds, history (for the start kept: the value each
+%     descent minimised, at the start and after each iteration; before
+%     the last descent that is the centred tables' penalty with the
+%     squeeze term), reason (why the last descent stopped), start (the
+%     number of the start kept)
 %
 %   Errors (identifier dgsolve:<reason>), raised before any work:
 %   notEnoughInputs, badPointCount, notRealDouble, tooFewColumns,
