@@ -119,17 +119,21 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
   kinds = [kinds, repmat({'random'}, 1, o.starts)];
   enough = max (o.fTarget, 1e-6 * max (1, size (D, 1) + size (Lb, 1) + size (Ub, 1)));
   best = [];
-  for s = 1:o.starts
+  s = 0;
+  while (s < o.starts)
+    s = s + 1;
     if (toc (clock0) > o.maxTime && s > 1)
       break;
     end
     try
       [Xs, run] = one_start (kinds{s}, n, tab, g, o, clock0, say);
     catch err
-      % A build-up that finds no four points to begin with is skipped
-      % when another start was asked for first.
-      if (strcmp (err.identifier, 'dgsolve:noSeed') && s > 1)
+      % A build-up that finds no four points to begin with gives way to
+      % the next kind of start, which then runs in its place.
+      if (strcmp (err.identifier, 'dgsolve:noSeed'))
         say ('  start %d (build-up) skipped: %s\n', s, err.message);
+        kinds(s) = [];
+        s = s - 1;
         continue;
       end
       rethrow (err);

@@ -54,6 +54,7 @@ function [V, lambda] = scaling (S, k)
   B = S - mean (S, 1);
   B = B - mean (B, 2);
   B = -0.25 * (B + B');
+  want = k;
   k = min (k, m);
   if (m <= 200)
     [V, E] = eig (B);
@@ -65,9 +66,10 @@ function [V, lambda] = scaling (S, k)
     lambda = diag (E);
   end
   lambda = max (lambda, 1e-12 * max ([abs(lambda); 1]));
-  if (size (V, 2) < k)
-    V(:, end + 1:k) = 0;
-    lambda(end + 1:k) = 1;
+  % Fewer points than dimensions: the missing axes get no coordinate.
+  if (size (V, 2) < want)
+    V(:, end + 1:want) = 0;
+    lambda(end + 1:want) = 1;
   end
 end
 

@@ -108,9 +108,13 @@ function test_dgsolve ()
   assert (info.iterations, 0);
   assert (info.reason, 'iteration limit');
 
-  % The geometric build-up start on a chain.
+  % The geometric build-up start on a chain; where it finds no four
+  % points to begin with, the scaled start runs in its place.
   [X, info] = dgsolve (30, Dc, Lc, [], struct ('method', 'buildup'));
   assert (superpose (X, C) < 1e-3);
+  [X, info] = dgsolve (4, [1 2 1; 2 3 1], [], [], struct ('method', 'buildup', 'starts', 1));
+  assert (info.penalty < 1e-12);
+  assert (abs (norm (X(:, 1) - X(:, 2)) - 1) < 1e-6);
 
   % 2100 points on a line, more than the solver scales in one piece, so
   % the start comes from the paths to landmarks: the distances to the
