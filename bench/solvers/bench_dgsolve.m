@@ -73,7 +73,7 @@ function rows = bench_dgsolve (seeds, bigFile)
       solver = 'dgsolve';
     end
     rows(end + 1, :) = {upper(name), n, kind, how, solver, worst.rmsd, worst.seconds, ...
-                        worst.penalty, numel (seeds)};
+                        worst.penalty, numel(seeds)};
   end
   fprintf ('\n| protein | atoms | tables | other pairs | solver | RMSD (worst) | time (worst) | penalty (worst) | seeds |\n');
   fprintf ('|---|---|---|---|---|---|---|---|---|\n');
