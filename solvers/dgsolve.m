@@ -46,9 +46,13 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
 %                    with noisy bounds, 1e-4 (no row off by more than 0.01)
 %                    saves the long tail of tiny improvements
 %     verbose        print progress about every two seconds (false)
-%     method         'embed' (the above) or 'buildup' (3-D only: points
-%                    placed one by one from those already placed, refined
-%                    every 25 points, then one last descent)
+%     method         the first start: 'embed' (the scaled start above),
+%                    'buildup' (3-D only: points placed one by one from
+%                    those already placed, refined every 25 points, then a
+%                    last descent) or 'auto' (the default: the build-up in
+%                    3-D for up to 2000 points when most pairs bounded on
+%                    both sides have bounds narrower than a tenth of their
+%                    distance, where it is quicker; else the scaled start)
 %
 %   X: dim-by-n coordinates. They are determined up to a rotation, a shift
 %   and a reflection: distances cannot tell a configuration from its mirror
@@ -110,6 +114,9 @@ function [X, info] = dgsolve (n, D, Lb, Ub, opts)
   % per table row): the caller's X0, then the method asked for, then the
   % other method (the build-up is 3-D only), then random metrizations.
   kinds = {o.method};
+  if (strcmp (o.method, 'auto'))
+    kinds = {auto_method(g, n, o)};
+  end
   if (o.dim == 3)
     kinds = unique ([kinds, {'embed', 'buildup'}], 'stable');
   end
@@ -206,6 +213,22 @@ function [X, run] = one_start (kind, n, tab, g, o, clock0, say)
     total = total + sum (gap(:, 3) .^ 2);
   end
   run = struct ('total', total, 'history', history, 'reason', reason);
+end
+
+function kind = auto_method (g, n, o)
+  % The build-up places each point where the middles of its bounds to the
+  % points already placed fit best: the right start when those middles are
+  % close to the distances (bounds narrower than a tenth of the distance
+  % for most pairs), in 3-D, and for up to 2000 points (it keeps an n-by-n
+  % table and refines every 25 points). Otherwise the scaled start.
+  kind = 'embed';
+  e = g.edges(g.edges(:, 3) > 0, :);
+  if (o.dim == 3 && n <= 2000 && ~isempty (e))
+    width = (e(:, 4) - e(:, 3)) ./ max ((e(:, 3) + e(:, 4)) / 2, realmin);
+    if (median (width) < 0.1)
+      kind = 'buildup';
+    end
+  end
 end
 
 function history = follow (history, h)

@@ -15,7 +15,7 @@ function [D, Lb, Ub, o] = dg_inputs (n, D, Lb, Ub, opts)
 
   o = struct ('dim', 3, 'w', [1 1 1 0], 't', [1 1 1 1], 'minSeparation', 0, ...
               'seed', 1, 'X0', [], 'maxTime', Inf, 'maxIter', 5000, ...
-              'verbose', false, 'starts', 2, 'method', 'embed', 'fTarget', 1e-20);
+              'verbose', false, 'starts', 2, 'method', 'auto', 'fTarget', 1e-20);
   if (isempty (opts))
     opts = struct ();
   end
@@ -71,8 +71,8 @@ function [D, Lb, Ub, o] = dg_inputs (n, D, Lb, Ub, opts)
     error ('dgsolve:badOption', 'dgsolve: option verbose must be true or false');
   end
   o.verbose = logical (o.verbose);
-  if (~ischar (o.method) || ~any (strcmp (o.method, {'embed', 'buildup'})))
-    error ('dgsolve:badOption', 'dgsolve: option method must be ''embed'' or ''buildup''');
+  if (~ischar (o.method) || ~any (strcmp (o.method, {'auto', 'embed', 'buildup'})))
+    error ('dgsolve:badOption', 'dgsolve: option method must be ''auto'', ''embed'' or ''buildup''');
   end
   if (strcmp (o.method, 'buildup') && o.dim ~= 3)
     error ('dgsolve:badOption', 'dgsolve: the build-up start works in 3 dimensions only');

@@ -7,7 +7,7 @@ function test_dgsolve ()
   % motion and a reflection; one piece, nothing loose.
   P = [0 0 0; 2 0 0; 0 3 0; 0 0 4]';
   D = all_pairs (P);
-  [X, info] = dgsolve (4, D, [], []);
+  [X, info] = dgsolve (4, D, [], [], struct ('method', 'embed'));
   assert (size (X), [3 4]);
   assert (superpose (X, P) < 1e-6);
   assert (info.penalty < 1e-12);
@@ -55,14 +55,16 @@ function test_dgsolve ()
   P2 = [P, P + [10; 0; 0]];
   D2 = [all_pairs(P); all_pairs(P) + [4 4 0]];
   D2(end + 1, :) = [1 9 2];
-  [X, info] = dgsolve (9, D2, [], []);
-  assert (numel (info.pieces), 2);
-  assert (info.pieces{1}, [1:4, 9]);
-  assert (info.pieces{2}, 5:8);
-  assert (info.loose, 9);
-  assert (superpose (X(:, 1:4), P) < 1e-6);
-  assert (superpose (X(:, 5:8), P) < 1e-6);
-  assert (abs (norm (X(:, 9) - X(:, 1)) - 2) < 1e-6);
+  for method = {'embed', 'buildup'}
+    [X, info] = dgsolve (9, D2, [], [], struct ('method', method{1}));
+    assert (numel (info.pieces), 2);
+    assert (info.pieces{1}, [1:4, 9]);
+    assert (info.pieces{2}, 5:8);
+    assert (info.loose, 9);
+    assert (superpose (X(:, 1:4), P) < 1e-6, method{1});
+    assert (superpose (X(:, 5:8), P) < 1e-6, method{1});
+    assert (abs (norm (X(:, 9) - X(:, 1)) - 2) < 1e-6, method{1});
+  end
 
   % Bounds that contradict each other: the distance 1 against an upper
   % bound 0.5 meet half way (0.75) at the least penalty 2 * 0.25^2, and

@@ -33,6 +33,7 @@ function test_dgsolve_inputs ()
     @() dgsolve (2, D, L, U, struct ('fTarget', -1)),        'dgsolve:badOption'
     @() dgsolve (2, D, L, U, struct ('verbose', 'yes')),     'dgsolve:badOption'
     @() dgsolve (2, D, L, U, struct ('method', 'sdp')),      'dgsolve:badOption'
+    @() dgsolve (2, D, L, U, struct ('method', 3)),          'dgsolve:badOption'
     @() dgsolve (2, D, L, U, struct ('method', 'buildup', 'dim', 2)), 'dgsolve:badOption'
   };
   for k = 1:size (bad, 1)
