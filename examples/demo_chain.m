@@ -13,19 +13,20 @@ function result = demo_chain (n, opts)
 %     Ub  an upper bound for every non-neighbouring pair closer than 8: its
 %         distance plus a random amount up to the margin, with type codes 0,
 %         -1 and -2 in turn.
-%   It then forgets the coordinates and recovers them from the tables: a
-%   geometric build-up places the points one by one where the middles of
-%   their bounds fit best, and every 25 points an L-BFGS descent of penval,
-%   with penslope as its gradient, refines all points placed so far against
-%   the table rows among them; a last descent runs over all rows. At the end
-%   it reports the penalty, the violations that linkdev, ceilgap and
-%   floorgap find, and the RMSD to the known chain after the best
-%   superposition (translation, rotation and reflection).
+%   It then forgets the coordinates and recovers them from the tables with
+%   DGSOLVE, whose geometric build-up start places the points one by one
+%   where the middles of their bounds fit best, an L-BFGS descent of
+%   penval, with penslope as its gradient, refining all points placed so
+%   far every 25 points; a last descent runs over all rows. At the end it
+%   reports the penalty, the violations that linkdev, ceilgap and floorgap
+%   find, and the RMSD to the known chain after the best superposition
+%   (translation, rotation and
+%   reflection: distances cannot tell a chain from its mirror image).
 %
 %   Options (fields of opts, all optional):
 %     seed     random seed (1)
 %     margin   largest distance between a pair's distance and its bounds (0.15)
-%     maxIter  iteration limit of the descent (20000)
+%     maxIter  iteration limit of dgsolve's descents (20000)
 %     verbose  print progress (true)
 %     png      file name for the figure ('' for none)
 %
@@ -35,16 +36,17 @@ function result = demo_chain (n, opts)
 %
 %   result: n, loose (the points just named), penalty, violations (struct with count and largest per
 %   report), rmsd, maxDistError (largest error of any pair distance),
-%   iterations (of all descents), seconds, history (penalty after each
-%   iteration of each descent, in order), X (recovered),
+%   iterations (of all descents), seconds, history (penalty at the start
+%   and after each iteration, descents in order: dgsolve's info.history),
+%   X (recovered),
 %   Xtrue, png (the file written, or '').
 %
 %   Example:
-%     addpath build/toolbox examples
+%     addpath build/toolbox solvers examples
 %     r = demo_chain (60);
 %     r.rmsd            % well below 0.5
 %
-%   See also DEMO_COMPLETION, RUN_DEMOS, PENVAL, PENSLOPE.
+%   See also DGSOLVE, DEMO_PROTEIN, DEMO_COMPLETION, RUN_DEMOS, PENVAL, PENSLOPE.
 
   if (nargin < 1 || isempty (n))
     n = 500;
@@ -74,23 +76,19 @@ function result = demo_chain (n, opts)
          numel (loose), mat2str (loose));
   end
 
-  % Start, from the tables alone: a geometric build-up, refined as it grows.
+  % From the tables alone, with dgsolve. Each point of the chain is fixed
+  % by its distances to those before it, so the geometric build-up start
+  % suits these tables best (dgsolve falls back on its scaled start if the
+  % build-up does not fit).
   w = [1 1 1 0];  t = [2 0.5 1 1];
-  say ('geometric build-up, refined with penval/penslope (L-BFGS) every 25 points\n');
-  [X0, history] = build_up (known, tab, w, t, say);
-  say ('  all points placed: penalty %.3e, RMSD %.2e\n', ...
-       penval (X0, tab.D, tab.Lb, tab.Ub, w, t), superpose (X0, Xtrue));
-
   D = tab.D;  Lb = tab.Lb;  Ub = tab.Ub;
-  fg = @(X) deal (penval (X, D, Lb, Ub, w, t), penslope (X, D, Lb, Ub, w, t));
-  say ('minimising penval with penslope as gradient (L-BFGS) over all %d points\n', n);
-  [X, info] = lbfgs_minimise (fg, X0, struct ('maxIter', o.maxIter, ...
-                  'fTarget', 1e-20, 'gTol', 1e-12, 'stall', 50, ...
-                  'report', @(it, f, g) progress (o.verbose, it, f, g)));
-  history = [history, info.history];
-  iterations = numel (history) - 1;
-  f = penval (X, D, Lb, Ub, w, t);
-  say ('  stopped after %d iterations (%s)\n', info.iterations, info.reason);
+  say ('dgsolve: geometric build-up, refined with penval/penslope (L-BFGS) every 25 points\n');
+  [X, info] = dgsolve (n, D, Lb, Ub, struct ('w', w, 't', t, 'seed', o.seed, ...
+                       'maxIter', o.maxIter, 'verbose', o.verbose, 'method', 'buildup'));
+  history = info.history;
+  iterations = info.iterations;
+  f = info.penalty;
+  say ('  stopped after %d iterations (%s)\n', iterations, info.reason);
 
   % Report.
   v = struct ();
@@ -116,18 +114,6 @@ function result = demo_chain (n, opts)
                    'maxDistError', maxDistError, 'iterations', iterations, ...
                    'seconds', seconds, 'history', history, 'X', X, ...
                    'Xtrue', Xtrue, 'png', png);
-end
-
-function progress (verbose, iter, f, gmax)
-  % One line of progress about every two seconds.
-  persistent last
-  if (iter == 1 || isempty (last))
-    last = tic ();
-  end
-  if (verbose && (iter == 1 || toc (last) > 2))
-    fprintf ('  iteration %5d   penalty %.3e   max |gradient| %.2e\n', iter, f, gmax);
-    last = tic ();
-  end
 end
 
 function X = chain (n, step, closest, seed)
@@ -186,213 +172,6 @@ function [tab, known] = tables (dist, cutoff, margin)
   known(1:n+1:end) = 0;
   known(sub2ind ([n n], guess(:, 1), guess(:, 2))) = guess(:, 3);
   known(sub2ind ([n n], guess(:, 2), guess(:, 1))) = guess(:, 3);
-end
-
-function [X, history] = build_up (known, tab, w, t, say)
-  % Four points whose six distances are known are placed by classical
-  % scaling; then, again and again, the point with the most known distances
-  % to points already placed is placed where those distances fit best.
-  % Every 25 points the points placed so far are refined with penval and
-  % penslope on the table rows among them, so that small errors do not
-  % pile up. history: the penalty after each iteration of those descents.
-  n = rows (known);
-  % The bounds as matrices, for the placement of single points.
-  bounds.lower = zeros (n);
-  bounds.upper = inf (n);
-  for T = {tab.D, tab.Lb}
-    idx = sub2ind ([n n], T{1}(:, 1), T{1}(:, 2));
-    bounds.lower(idx) = T{1}(:, 3);
-  end
-  for T = {tab.D, tab.Ub}
-    idx = sub2ind ([n n], T{1}(:, 1), T{1}(:, 2));
-    bounds.upper(idx) = T{1}(:, 3);
-  end
-  bounds.lower = max (bounds.lower, bounds.lower');
-  bounds.upper = min (bounds.upper, bounds.upper');
-  K = isfinite (known);
-  K(1:n+1:end) = false;
-  X = zeros (3, n);
-  placed = false (1, n);
-
-  % Four points with all six distances known: the best connected point and
-  % three of its neighbours that know each other.
-  [~, order] = sort (sum (K, 2), 'descend');
-  seed = [];
-  for p = order'
-    seed = clique4 (K, p);
-    if (! isempty (seed))
-      break;
-    end
-  end
-  if (isempty (seed))
-    error ('demo_chain:noSeed', 'demo_chain: no four points with all distances known');
-  end
-  X(:, seed) = scaling4 (known(seed, seed));
-  placed(seed) = true;
-  links = sum (K(:, placed), 2)';
-  history = zeros (1, 0);
-  sincePolish = 0;
-  while (! all (placed))
-    links(placed) = -1;
-    [best, k] = max (links);
-    anchors = find (K(k, :) & placed);
-    X(:, k) = locate (k, anchors, X, placed, known, bounds);
-    placed(k) = true;
-    links += K(k, :);
-    sincePolish++;
-    if (sincePolish == 25 || all (placed))
-      [X, info] = polish (X, placed, tab, w, t);
-      history = [history, info.history];
-      sincePolish = 0;
-      say ('  %4d of %d points placed, %3d iterations, penalty %.3e\n', ...
-           nnz (placed), n, info.iterations, info.value);
-    end
-  end
-end
-
-function seed = clique4 (K, p)
-  % p and three of its neighbours, all six pairs known; [] if none.
-  seed = [];
-  nb = find (K(p, :));
-  for a = 1:numel (nb)
-    for b = a+1:numel (nb)
-      if (! K(nb(a), nb(b)))
-        continue;
-      end
-      c = nb(K(nb(a), nb) & K(nb(b), nb));
-      c = c(c != nb(a) & c != nb(b));
-      if (! isempty (c))
-        seed = [p, nb(a), nb(b), c(1)];
-        return;
-      end
-    end
-  end
-end
-
-function X = scaling4 (dist)
-  % Classical scaling of four points with known distances.
-  n = rows (dist);
-  J = eye (n) - ones (n) / n;
-  B = -0.5 * J * (dist .^ 2) * J;
-  [V, L] = eig ((B + B') / 2);
-  [l, order] = sort (diag (L), 'descend');
-  X = (V(:, order(1:3)) .* sqrt (max (l(1:3), 0))')';
-end
-
-function x = locate (k, anchors, X, placed, known, bounds)
-  % Where point k fits best. Candidates: the linear least-squares estimate
-  % from all anchors (when they span space), and the two mirror images
-  % that fit the three anchors spanning the largest triangle; each is
-  % refined by Gauss-Newton steps on the distances to all anchors. The
-  % candidate that breaks the bounds to the placed points least wins.
-  A = X(:, anchors);
-  r = known(k, anchors);
-  cand = zeros (3, 0);
-  if (columns (A) >= 4)
-    M = 2 * (A(:, 2:end) - A(:, 1))';
-    if (rcond (M' * M) > 1e-10)
-      rhs = (sumsq (A(:, 2:end), 1) - sumsq (A(:, 1)) - r(2:end) .^ 2 + r(1) ^ 2)';
-      cand(:, end+1) = M \ rhs;
-    end
-  end
-  if (columns (A) >= 3)
-    cand = [cand, mirror_pair(A, r)];
-  else
-    % One or two known distances leave a sphere or a circle of places;
-    % try points spread over it and let the bounds choose.
-    cand = spread (A, r);
-  end
-  others = find (placed);
-  lo = bounds.lower(k, others);  hi = bounds.upper(k, others);
-  best = Inf;
-  for c = 1:columns (cand)
-    y = refine_point (cand(:, c), A, r);
-    dist = sqrt (sumsq (X(:, others) - y, 1));
-    score = sum (max (lo - dist, 0) .^ 2) + sum (max (dist - hi, 0) .^ 2) ...
-            + sum ((dist(ismember (others, anchors)) - r) .^ 2);
-    if (score < best)
-      best = score;  x = y;
-    end
-  end
-end
-
-function cand = spread (A, r)
-  % 24 points on the circle at distances r from two anchors, or 50 points
-  % on the sphere of radius r around one anchor.
-  if (columns (A) == 2)
-    e1 = A(:, 2) - A(:, 1);  d = norm (e1);  e1 /= d;
-    px = (r(1) ^ 2 - r(2) ^ 2 + d ^ 2) / (2 * d);
-    rho = sqrt (max (r(1) ^ 2 - px ^ 2, 0));
-    B = null (e1');
-    a = (0:23) * (2 * pi / 24);
-    cand = A(:, 1) + px * e1 + rho * (B(:, 1) * cos (a) + B(:, 2) * sin (a));
-  else
-    k = (0:49) + 0.5;                  % a golden-angle spiral over the sphere
-    z = 1 - 2 * k / 50;
-    a = pi * (1 + sqrt (5)) * k;
-    cand = A + r(1) * [sqrt(1 - z .^ 2) .* cos(a); sqrt(1 - z .^ 2) .* sin(a); z];
-  end
-end
-
-function cand = mirror_pair (A, r)
-  % The two points at distances r(1:3) from three of the anchors: those
-  % among the first six that span the largest triangle.
-  m = min (columns (A), 6);
-  area = -1;
-  for a = 1:m
-    for b = a+1:m
-      for c = b+1:m
-        s = norm (cross (A(:, b) - A(:, a), A(:, c) - A(:, a)));
-        if (s > area)
-          area = s;  pick = [a b c];
-        end
-      end
-    end
-  end
-  P = A(:, pick);  q = r(pick);
-  e1 = P(:, 2) - P(:, 1);  d = norm (e1);  e1 /= d;
-  v = P(:, 3) - P(:, 1);
-  i = e1' * v;
-  e2 = v - i * e1;  j = norm (e2);  e2 /= j;
-  e3 = cross (e1, e2);
-  px = (q(1) ^ 2 - q(2) ^ 2 + d ^ 2) / (2 * d);
-  py = (q(1) ^ 2 - q(3) ^ 2 + i ^ 2 + j ^ 2) / (2 * j) - i / j * px;
-  pz = sqrt (max (q(1) ^ 2 - px ^ 2 - py ^ 2, 0));
-  cand = P(:, 1) + px * e1 + py * e2 + [pz, -pz] .* e3;
-end
-
-function x = refine_point (x, A, r)
-  % Damped Gauss-Newton (Levenberg-Marquardt) on the misfit of the
-  % distances from x to the anchors; a step is taken only when it helps.
-  misfit = @(y) sumsq (sqrt (sumsq (y - A, 1)) - r);
-  f = misfit (x);
-  mu = 1e-3;
-  for it = 1:20
-    diff = x - A;
-    dist = max (sqrt (sumsq (diff, 1)), eps);
-    Jac = (diff ./ dist)';
-    res = (dist - r)';
-    step = -(Jac' * Jac + mu * eye (3)) \ (Jac' * res);
-    fn = misfit (x + step);
-    if (fn < f)
-      x += step;  f = fn;  mu /= 10;
-    else
-      mu *= 10;
-    end
-    if (f < 1e-20 || norm (step) < 1e-12)
-      break;
-    end
-  end
-end
-
-function [X, info] = polish (X, placed, tab, w, t)
-  % L-BFGS on penval / penslope over the rows whose points are both placed;
-  % the other points take no part (their gradient is zero).
-  keep = @(T) T(placed(T(:, 1)) & placed(T(:, 2)), :);
-  D = keep (tab.D);  Lb = keep (tab.Lb);  Ub = keep (tab.Ub);
-  fg = @(X) deal (penval (X, D, Lb, Ub, w, t), penslope (X, D, Lb, Ub, w, t));
-  [X, info] = lbfgs_minimise (fg, X, struct ('maxIter', 300, 'fTarget', 1e-16, ...
-                                              'gTol', 1e-10, 'stall', 30));
 end
 
 function s = violations (e)

@@ -1,13 +1,17 @@
 function results = run_demos (outdir)
-%RUN_DEMOS run both demos at full size and print their results
+%RUN_DEMOS run the demos at full size and print their results
 %   run_demos (outdir)
 %   results = run_demos (outdir)
 %
 %   Runs DEMO_CHAIN (a chain of 500 points recovered from distance bounds
-%   with penval and penslope) and DEMO_COMPLETION (a 2000-by-2000 matrix of
-%   rank 5 completed from 5% of its entries with obsprod and nzfill),
-%   prints their progress and results, and checks them against their bars:
+%   with dgsolve), DEMO_PROTEIN (lysozyme, 1001 heavy atoms, recovered by
+%   dgsolve from NMR-like tables) and DEMO_COMPLETION (a 2000-by-2000
+%   matrix of rank 5 completed from 5% of its entries with obsprod and
+%   nzfill), prints their progress and results, and checks them against
+%   their bars:
 %     chain:      RMSD to the known chain below 0.5, in under a minute;
+%     protein:    RMSD to the known structure below 1.6 (after the best
+%                 superposition, reflection allowed), in under two minutes;
 %     completion: relative error of all entries below 1e-6, in under a
 %                 minute.
 %   Each demo writes a PNG into OUTDIR (default 'demo-output') when a
@@ -21,7 +25,7 @@ function results = run_demos (outdir)
 %     addpath build/toolbox solvers examples
 %     run_demos ('build/demo-output');
 %
-%   See also DEMO_CHAIN, DEMO_COMPLETION.
+%   See also DEMO_CHAIN, DEMO_PROTEIN, DEMO_COMPLETION, DGSOLVE.
 
   if (nargin < 1 || isempty (outdir))
     outdir = 'demo-output';
@@ -39,30 +43,36 @@ function results = run_demos (outdir)
 
   fprintf ('\n=== distance geometry: a chain of 500 points from distance bounds\n');
   chain = demo_chain (500, struct ('png', png ('chain.png')));
+  fprintf ('\n=== distance geometry: lysozyme (PDB 1HEL, 1001 heavy atoms) from NMR-like tables\n');
+  protein = demo_protein ([], 'nmr', struct ('png', png ('protein.png'), 'maxTime', 110));
   fprintf ('\n=== matrix completion: 2000-by-2000, rank 5, from 5%% of the entries\n');
   completion = demo_completion (2000, struct ('png', png ('completion.png')));
 
   bars = {
     'chain: RMSD below 0.5',              chain.rmsd < 0.5
     'chain: under a minute',              chain.seconds < 60
+    'protein: RMSD below 1.6',            protein.rmsd < 1.6
+    'protein: under two minutes',         protein.seconds < 120
     'completion: relative error < 1e-6',  completion.relError < 1e-6
     'completion: under a minute',         completion.seconds < 60
   };
   fprintf ('\n=== results\n');
   fprintf ('chain:      %d points, RMSD %.2e, penalty %.2e, %.1f s\n', ...
            chain.n, chain.rmsd, chain.penalty, chain.seconds);
+  fprintf ('protein:    %d atoms, %s tables, RMSD %.2f, penalty %.2e, %.1f s\n', ...
+           protein.n, protein.kind, protein.rmsd, protein.penalty, protein.seconds);
   fprintf ('completion: %d-by-%d rank %d, relative error %.2e, %d iterations, %.1f s\n', ...
            completion.n, completion.n, completion.rank, completion.relError, ...
            completion.iterations, completion.seconds);
   for k = 1:rows (bars)
     fprintf ('  %-36s %s\n', bars{k, 1}, ifelse (bars{k, 2}, 'met', 'MISSED'));
   end
-  for f = {chain.png, completion.png}
+  for f = {chain.png, protein.png, completion.png}
     if (! isempty (f{1}))
       fprintf ('figure: %s\n', f{1});
     end
   end
-  results = struct ('chain', chain, 'completion', completion);
+  results = struct ('chain', chain, 'protein', protein, 'completion', completion);
   if (! all ([bars{:, 2}]))
     error ('run_demos:barMissed', 'run_demos: a demo missed its bar (see above)');
   end
