@@ -34,6 +34,12 @@ top=$(cd "$here/../.." && pwd)
 cxx=${CXX:-c++}
 cc=${CC:-cc}
 
+# ROOT is replaced: only an empty or missing folder, or a stand-in tree made
+# here before, is.
+if [ -d "$root" ] && [ -n "$(ls -A "$root")" ] && ! grep -qs 'stand-in' "$root/VersionInfo.xml"; then
+  echo "assemble.sh: $root is neither empty nor a stand-in tree; not replacing it" >&2
+  exit 1
+fi
 rm -rf "$root"
 mkdir -p "$root/bin/glnxa64" "$root/extern/include" "$root/extern/version" \
          "$root/extern/lib/glnxa64"
