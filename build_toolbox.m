@@ -11,17 +11,28 @@ function build_toolbox (outdir, names)
 %   beside it, with Contents.m, so that `help NAME` and `help OUTDIR` work.
 %   Afterwards: addpath (OUTDIR).
 %
-%   Every plug-in is compiled with -ffp-contract=off: the kernels keep their
-%   order of operations to the last bit, which a fused multiply-add would
-%   change; and with -fopenmp, for the threads (the compiler's own OpenMP
-%   runtime).
+%   The toolbox needs a C++17 compiler: GCC 7, clang 5, Apple clang 10
+%   (Xcode 10), Microsoft Visual C++ 2017 (15.5), or later. The selected
+%   compiler is checked first; an older one (MATLAB's MinGW-w64 GCC 5.3 or
+%   6.3 among them) is refused with build_toolbox:compilerTooOld, naming
+%   the version needed (see TOOLBOX_COMPILER_FLAGS).
+%
+%   Every plug-in is compiled as C++17 with no fused multiply-add
+%   contraction (the kernels keep their order of operations to the last
+%   bit, which a fused multiply-add would change) and with OpenMP for the
+%   threads (the compiler's own runtime), each in the compiler's own words:
+%   -std=c++17 -ffp-contract=off -fopenmp in CXXFLAGS for GCC, MinGW and
+%   clang, /std:c++17 /fp:precise /openmp in COMPFLAGS for MSVC. Apple's
+%   clang has no OpenMP runtime: there every kernel runs on one thread.
+%   mex's own export list exports mexFunction (and, in MATLAB, the API
+%   version mex adds) and nothing else.
 %
 %   Example:
 %     build_toolbox ('/tmp/mytoolbox', {'penval'});
 %     addpath ('/tmp/mytoolbox');
 %     penval ([0 3; 0 4], [1 2 4], [], [], [1 1 1 0], [1 1 1 1])   % 1
 %
-%   See also MEX, ADDPATH.
+%   See also MEX, ADDPATH, TOOLBOX_COMPILER_FLAGS.
 
   root = fileparts (mfilename ('fullpath'));
   if (nargin < 1 || isempty (outdir))
@@ -48,12 +59,34 @@ function build_toolbox (outdir, names)
     mkdir (outdir);
   end
   is_octave = exist ('OCTAVE_VERSION', 'builtin') > 0;
+  % The selected compiler, checked before anything is compiled.
+  build = toolbox_compiler_flags (selected_compiler (is_octave));
+  if (~build.threads)
+    fprintf ('build_toolbox: this compiler has no OpenMP runtime: every kernel runs on one thread\n');
+  end
   if (is_octave)
     % mkoctfile takes its flags from the environment; restore them after.
+    % Octave's MEX files export mexFunction alone: hidden visibility, and on
+    % Linux the toolbox's version script.
     saved = {getenv('CXXFLAGS'), getenv('LDFLAGS')};
     cleanup = onCleanup (@() restore_flags (saved));
-    setenv ('CXXFLAGS', '-O2 -std=c++17 -ffp-contract=off -fvisibility=hidden -fopenmp');
-    setenv ('LDFLAGS', ['-fopenmp -Wl,--version-script=' fullfile(gateway, 'mex', 'mexFunction.map')]);
+    setenv ('CXXFLAGS', ['-O2 ' build.cxxflags ' -fvisibility=hidden']);
+    ldflags = build.ldflags;
+    if (isunix () && ~ismac ())
+      ldflags = [ldflags ' -Wl,--version-script=' fullfile(gateway, 'mex', 'mexFunction.map')];
+    end
+    setenv ('LDFLAGS', strtrim (ldflags));
+  else
+    % MATLAB: the flags go where mex hands them to the compiler (COMPFLAGS
+    % for MSVC, CXXFLAGS for the others), after mex's own, so that
+    % -std=c++17 overrides the older standard mex names. No visibility
+    % flag: mex exports by its own list, which names mexFunction and the
+    % API version it compiles in, and hidden visibility would hide the
+    % latter from that list.
+    flags = {'-R2017b', sprintf('%s=$%s %s', build.variable, build.variable, build.cxxflags)};
+    if (~isempty (build.ldflags))
+      flags{end+1} = ['LDFLAGS=$LDFLAGS ' build.ldflags];
+    end
   end
 
   for p = 1:numel (plugins)
@@ -68,10 +101,7 @@ function build_toolbox (outdir, names)
       end
     else
       % MATLAB's own BLAS (libmwblas) takes 64-bit integers on 64-bit hosts.
-      % The threads are OpenMP's, through the compiler's own runtime (-fopenmp
-      % links it), as in the CMake build.
-      args = [{'-R2017b', 'CXXFLAGS=$CXXFLAGS -std=c++17 -ffp-contract=off -fvisibility=hidden -fopenmp', ...
-               'LDFLAGS=$LDFLAGS -fopenmp'}, includes, sources, {'-outdir', outdir, '-output', name}];
+      args = [flags, includes, sources, {'-outdir', outdir, '-output', name}];
       if (plugins(p).blas)
         args = [args, {'-DTOOLBOX_BLAS_INT64=1', '-lmwblas'}];
       end
@@ -86,6 +116,44 @@ function build_toolbox (outdir, names)
   fwrite (fid, contents);
   fclose (fid);
   fprintf ('build_toolbox: %d plug-in(s) built in %s\n', numel (plugins), outdir);
+end
+
+% The C++ compiler the host's mex uses: MATLAB's selected one, or the one
+% Octave's mkoctfile calls, described for TOOLBOX_COMPILER_FLAGS.
+function compiler = selected_compiler (is_octave)
+  if (~is_octave)
+    compiler = mex.getCompilerConfigurations ('C++', 'Selected');
+    if (isempty (compiler))
+      error ('build_toolbox:noCompiler', ...
+             'build_toolbox: no C++ compiler is selected for mex; choose one with mex -setup C++');
+    end
+    compiler = compiler(1);
+    return;
+  end
+  cxx = strtrim (mkoctfile ('-p', 'CXX'));
+  [status, text] = system ([cxx ' --version']);
+  lines = regexp (text, '\r?\n', 'split');
+  compiler = struct ('family', '', 'version', '', 'name', cxx);
+  if (status ~= 0)
+    error ('build_toolbox:noCompiler', 'build_toolbox: cannot run Octave''s C++ compiler, %s', cxx);
+  end
+  found = regexp (lines{1}, 'clang version (\d+(\.\d+)*)', 'tokens', 'once');
+  if (~isempty (found))
+    compiler.version = found{1};
+    if (~isempty (strfind (lines{1}, 'Apple')))
+      compiler.family = 'appleclang';
+    else
+      compiler.family = 'clang';
+    end
+  else
+    [~, out] = system ([cxx ' -dumpfullversion -dumpversion']);
+    compiler.version = strtrim (out);
+    if (ispc ())
+      compiler.family = 'mingw';
+    else
+      compiler.family = 'gcc';
+    end
+  end
 end
 
 % The C++ sources of a folder, with their paths.

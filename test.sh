@@ -7,7 +7,11 @@
 #   3. the same under ThreadSanitizer (clang, LLVM's OpenMP runtime and its
 #      tool Archer, which tells the sanitizer OpenMP's synchronisation);
 #   4. a short fuzzing run of every plug-in;
-#   5. the Windows build (MinGW-w64) with its kernel and test-host tests
+#   5. the MATLAB build (FindMatlab, matlab_add_mex) against a stand-in for
+#      a MATLAB installation assembled from the toolbox's own sources: its
+#      MEX files' exports, and the gateway tests run on them in the test
+#      host. No MATLAB runs here (tests/standin_matlab/assemble.sh).
+#   6. the Windows build (MinGW-w64) with its kernel and test-host tests
 #      under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -46,6 +50,15 @@ CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-fuzz -j"$jobs"
 echo "== fuzz smoke run"
 bash fuzz/smoke.sh build-fuzz
+echo "== stand-in MATLAB tree (build-matlab/root; not MATLAB) and the MATLAB build (build-matlab/toolbox)"
+bash tests/standin_matlab/assemble.sh build-matlab/root
+cmake -S . -B build-matlab/toolbox -DCMAKE_BUILD_TYPE=Release -DTOOLBOX_MATLAB=ON \
+      -DTOOLBOX_OCTAVE=OFF -DTOOLBOX_TESTHOST=OFF -DTOOLBOX_BENCH=OFF \
+      -DMatlab_ROOT_DIR="$PWD/build-matlab/root"
+cmake --build build-matlab/toolbox -j"$jobs" --target toolbox_matlab \
+      distgeom_gateway_test distmatrix_gateway_test lowrank_gateway_test
+echo "== tests of the MEX files built for MATLAB"
+(cd build-matlab/toolbox && ctest --output-on-failure -L matlab)
 
 echo "== Windows build (build-windows/, MinGW-w64) and its tests under Wine"
 JOBS="$jobs" bash windows/build_and_test.sh build-windows

@@ -77,7 +77,12 @@ extern const Plugin plugin;
 
 }  // namespace gw
 
-#if defined(_WIN32)
+#if defined(_MSC_VER) && defined(MATLAB_MEX_FILE)
+// MATLAB's mex, and CMake's matlab_add_mex, export mexFunction with the
+// linker's /EXPORT: a __declspec(dllexport) beside it would export it twice
+// (warning LNK4197).
+#define TOOLBOX_EXPORT extern "C"
+#elif defined(_WIN32)
 #define TOOLBOX_EXPORT extern "C" __declspec(dllexport)
 #else
 #define TOOLBOX_EXPORT extern "C" __attribute__((visibility("default")))

@@ -20,7 +20,8 @@
 #       Octave, MEX     ${TOOLBOX_MEX_DIR}/<name>.mex   (TOOLBOX_OCTAVE)
 #       test host       ${TESTHOST_PLUGIN_DIR}/<name>.so (TOOLBOX_TESTHOST;
 #                       <name>.mexw64 on Windows)
-#       MATLAB          through matlab_add_mex           (TOOLBOX_MATLAB)
+#       MATLAB          ${TOOLBOX_MATLAB_DIR}/<name>.<mexext>, through
+#                       matlab_add_mex                   (TOOLBOX_MATLAB)
 #     each from gateway/plugins/<name>.cpp and the adaptor of its form, with
 #     its help file beside the Octave forms, where `help <name>` finds it.
 
@@ -30,6 +31,7 @@ set(TOOLBOX_GATEWAY_DIR ${TOOLBOX_ROOT}/gateway)
 set(TOOLBOX_PLUGIN_LIST ${TOOLBOX_ROOT}/plugins.list)
 set(TOOLBOX_DIR ${CMAKE_BINARY_DIR}/toolbox CACHE PATH "Where the native Octave plug-ins and their help files go")
 set(TOOLBOX_MEX_DIR ${CMAKE_BINARY_DIR}/toolbox-mex CACHE PATH "Where the MEX plug-ins for Octave and their help files go")
+set(TOOLBOX_MATLAB_DIR ${CMAKE_BINARY_DIR}/toolbox-matlab CACHE PATH "Where the MEX files for MATLAB and their help files go")
 set(TESTHOST_PLUGIN_DIR ${CMAKE_BINARY_DIR}/testhost-plugins)
 # The test host's plug-ins carry the extension of the system's MEX files
 # where that is a DLL's (testhost/library.h).
@@ -99,15 +101,30 @@ if(TOOLBOX_OCTAVE)
 endif()
 
 if(TOOLBOX_MATLAB)
-  find_package(Matlab REQUIRED COMPONENTS MX_LIBRARY BLAS_LIBRARY)
+  # FindMatlab finds libmx and libmex (and the headers, the MEX extension and
+  # the version); it has no component for MATLAB's BLAS, libmwblas, which
+  # lies beside libmx: bin/<arch> on Linux and macOS, extern/lib/win64/<compiler>
+  # on Windows (libmwblas.lib).
+  find_package(Matlab REQUIRED COMPONENTS MX_LIBRARY)
+  get_filename_component(_mx_dir "${Matlab_MX_LIBRARY}" DIRECTORY)
+  find_library(Matlab_BLAS_LIBRARY NAMES mwblas libmwblas PATHS "${_mx_dir}" NO_DEFAULT_PATH
+               DOC "MATLAB's own BLAS (libmwblas), 64-bit integers")
+  if(NOT Matlab_BLAS_LIBRARY)
+    message(FATAL_ERROR "MATLAB's BLAS (libmwblas) not found beside ${Matlab_MX_LIBRARY}")
+  endif()
 endif()
 
 # The host's BLAS: the one named by TOOLBOX_BLAS_LIBS (a library or a
 # target: the Windows build's stand-in), else what Octave links (mkoctfile -p
-# BLAS_LIBS), else the system's.
+# BLAS_LIBS); in a build for MATLAB alone, MATLAB's, whose integers are 64
+# bits (the test host's plug-ins and the tests then use it too, so that no
+# other BLAS is needed); else the system's.
 if(TOOLBOX_BLAS_LIBS)
 elseif(OCTAVE_BLAS_LIBS)
   set(TOOLBOX_BLAS_LIBS ${OCTAVE_BLAS_LIBS})
+elseif(TOOLBOX_MATLAB)
+  set(TOOLBOX_BLAS_LIBS ${Matlab_BLAS_LIBRARY})
+  set(TOOLBOX_BLAS_INT64 ON)
 else()
   find_package(BLAS REQUIRED)
   set(TOOLBOX_BLAS_LIBS ${BLAS_LIBRARIES})
@@ -237,18 +254,30 @@ function(toolbox_plugin name)
 
   if(TOOLBOX_MATLAB)
     # MATLAB's plug-ins link its own BLAS (libmwblas), which takes 64-bit
-    # integers on 64-bit hosts.
+    # integers on 64-bit hosts. matlab_add_mex adds the source of
+    # mexfilerequiredapiversion (MATLAB 9.1 and later) and the export list:
+    # on Linux a version script naming mexFunction and that symbol, on macOS
+    # an exported-symbols list, under MSVC /EXPORT for each. The target keeps
+    # the compiler's default visibility, so that the version source, compiled
+    # with the target's flags, keeps its symbol visible for the list to
+    # export; the list hides everything else (the kernels, the checks and the
+    # core are compiled hidden in their own libraries).
     set(mlibs ${libs})
     if(TOOLBOX_PLUGIN_${name}_BLAS)
       list(APPEND mlibs ${Matlab_BLAS_LIBRARY})
     endif()
-    matlab_add_mex(NAME ${name}_matlab SRC ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp
+    matlab_add_mex(NAME ${name}_matlab MODULE SRC ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp
       OUTPUT_NAME ${name} LINK_TO ${mlibs} R2017b)
     target_include_directories(${name}_matlab PRIVATE ${TOOLBOX_ROOT} ${TOOLBOX_GATEWAY_DIR} ${TOOLBOX_GATEWAY_DIR}/plugins)
     if(TOOLBOX_PLUGIN_${name}_BLAS)
       target_compile_definitions(${name}_matlab PRIVATE TOOLBOX_BLAS_INT64=1)
     endif()
-    set_target_properties(${name}_matlab PROPERTIES
-      CXX_VISIBILITY_PRESET hidden LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/matlab)
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+      # Every symbol found at link time, as for the other forms.
+      target_link_options(${name}_matlab PRIVATE -Wl,--no-undefined)
+    endif()
+    set_target_properties(${name}_matlab PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${TOOLBOX_MATLAB_DIR})
+    configure_file(${TOOLBOX_GATEWAY_DIR}/plugins/${name}.m ${TOOLBOX_MATLAB_DIR}/${name}.m COPYONLY)
+    set_property(GLOBAL APPEND PROPERTY TOOLBOX_MATLAB_TARGETS ${name}_matlab)
   endif()
 endfunction()

@@ -1,6 +1,8 @@
 # Helpers that register the three levels of tests.
 #
-#   toolbox_gtest(<name> SOURCES ... LINK ...)   kernel or test-host tests (GoogleTest)
+#   toolbox_gtest(<name> SOURCES ... LINK ... [NO_DISCOVERY])
+#                                                kernel or test-host tests (GoogleTest),
+#                                                each test registered unless NO_DISCOVERY
 #   toolbox_octave_tests(<dir> [FORMS native mex])
 #                                                every test_*.m in <dir>, run by octave-cli
 #                                                against each form of the built toolbox
@@ -19,7 +21,7 @@ include(GoogleTest)
 set(TOOLBOX_TESTS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(toolbox_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LINK" ${ARGN})
+  cmake_parse_arguments(T "NO_DISCOVERY" "" "SOURCES;LINK" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_include_directories(${name} PRIVATE ${TOOLBOX_TESTS_DIR} ${TOOLBOX_ROOT})
   target_link_libraries(${name} PRIVATE ${T_LINK} GTest::gtest GTest::gtest_main)
@@ -29,6 +31,9 @@ function(toolbox_gtest name)
     if(plugins)
       add_dependencies(${name} ${plugins})
     endif()
+  endif()
+  if(T_NO_DISCOVERY)
+    return()  # the caller registers its runs
   endif()
   if(CMAKE_CROSSCOMPILING)
     # Under an emulator (Wine) each start costs seconds: the whole program

@@ -2,7 +2,7 @@
 # CMakeLists.txt before the plug-ins are defined:
 #   - every program and DLL in one folder, bin/ (the plug-ins stay in
 #     testhost-plugins/, as NAME.mexw64);
-#   - the stand-in BLAS (standin_blas.cpp) that the _blas plug-ins and the
+#   - the stand-in BLAS (tests/standin_blas.cpp) that the _blas plug-ins and the
 #     kernel tests link, unless TOOLBOX_BLAS_LIBS names another or the
 #     build is Octave's (which links Octave's own);
 #   - when cross-compiling, the tests run under Wine through wine-run.sh, a
@@ -13,7 +13,7 @@
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 if(NOT TOOLBOX_BLAS_LIBS AND NOT TOOLBOX_OCTAVE)
-  add_library(toolbox_standin_blas SHARED ${CMAKE_CURRENT_LIST_DIR}/standin_blas.cpp)
+  add_library(toolbox_standin_blas SHARED ${CMAKE_CURRENT_LIST_DIR}/../tests/standin_blas.cpp)
   target_include_directories(toolbox_standin_blas PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..
                              ${CMAKE_CURRENT_LIST_DIR}/../core ${CMAKE_CURRENT_LIST_DIR}/../lowrank)
   if(TOOLBOX_BLAS_INT64)

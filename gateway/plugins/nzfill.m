@@ -30,6 +30,20 @@ function nzfill (S, v, L)
 %   lands wherever that storage is, or, for a range or a diagonal matrix,
 %   in a temporary copy that is then lost.
 %
+%   In MATLAB: MathWorks documents a MEX function's inputs as read-only, and
+%   MATLAB, like Octave, shares one array between variables (T = S), between
+%   a caller's variable and the function it is passed to, with a constant
+%   written in code, and with a reshape of it (S(:), reshape (S, ...)).
+%   nzfill writes into all of them, and refuses none. The write reaches S
+%   alone when S is a variable the calling function made by a computation
+%   (S = sparse (I, J, x, m, n), S = S * 1, zeros (m, n)), has not assigned
+%   to another variable, field or cell, nor captured in a function handle,
+%   since, and hands over by its name: nzfill (S, v, L). When S arrived as
+%   an argument, the caller's variable changes too (make S = S * 1 first to
+%   keep it as it was). An expression as S (nzfill (S(:, 1:2), v, L),
+%   nzfill (S', v, L)) is written into a temporary array that is then lost,
+%   without an error.
+%
 %   Inputs:
 %     S  real double array, sparse (its stored values are replaced) or full
 %        (its first n elements in column-major order are replaced).

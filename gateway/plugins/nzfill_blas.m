@@ -10,8 +10,8 @@ function nzfill_blas (S, v, L)
 %   variable sharing that storage sees the change. Call it on a matrix no
 %   other variable shares: build S in the same function, or first make a
 %   private copy with S = S * 1 (S + 0 would make it full). What each host
-%   form can see of S's storage, and refuses, is as for NZFILL; S and v that
-%   overlap are copied as if v were read first.
+%   form can see of S's storage, and refuses, and what is safe in MATLAB, is
+%   as for NZFILL; S and v that overlap are copied as if v were read first.
 %
 %   Inputs: S real double (sparse or full), v real full double with at least
 %   n values, L the count (any L between -1 and 1 exclusive copies nothing).

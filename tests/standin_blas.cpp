@@ -1,12 +1,18 @@
-// A stand-in for the BLAS that MATLAB ships on Windows (libmwblas.dll), for
-// the Windows build of the _blas plug-ins: ddot and dcopy, exported under
-// the names and with the integer width the build selects (lowrank/blas.h:
-// without the trailing underscore, 64-bit integers, as MATLAB's). The dot
-// product sums in element order from 0.0, as the reference BLAS does for
-// unit strides; any stride is followed, as the interface allows.
+// A stand-in for the BLAS that MATLAB ships (libmwblas), for the builds
+// made here without MATLAB: the stand-in MATLAB tree on Linux and the
+// Windows build. ddot and dcopy, exported under the names and with the
+// integer width the build selects (lowrank/blas.h: MATLAB's are 64-bit
+// integers, with the trailing underscore on Linux and macOS, without it on
+// Windows). The dot product sums in element order from 0.0, as the
+// reference BLAS does for unit strides; any stride is followed, as the
+// interface allows.
 #include "lowrank/blas.h"
 
+#ifdef _WIN32
 #define STANDIN_EXPORT extern "C" __declspec(dllexport)
+#else
+#define STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 using lowrank::blas_int;
 
