@@ -112,5 +112,6 @@ for name in mx mex; do
 done
 rm -f "${obj[@]}"
 "$cxx" -std=c++17 -O2 -ffp-contract=off -fPIC -shared -o "$lib/libmwblas.so" \
-       -Wl,-soname,libmwblas.so -DTOOLBOX_BLAS_INT64=1 -I"$top" "$top/tests/standin_blas.cpp"
+       -Wl,-soname,libmwblas.so -DTOOLBOX_BLAS_INT64=1 -I"$top" -I"$top/core" \
+       "$top/tests/standin_blas.cpp"
 echo "stand-in MATLAB tree (not MATLAB) assembled in $root"
