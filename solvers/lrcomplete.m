@@ -39,8 +39,10 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %     r     rank, a positive integer, at most min (m, n) (and at most the
 %           number of rows and columns that have samples).
 %   Options (fields of opts; names are case-sensitive):
-%     lambda   weight of the ridge term above, >= 0 (0). For noisy data:
-%              it pulls every singular value of X down by lambda.
+%     lambda   weight of the ridge term above, >= 0 (0), for noisy data.
+%              With a fraction q = L/(m*n) of the entries sampled, it
+%              shrinks the fit by about q/(q + lambda): useful values are
+%              small multiples of q (demo_ratings takes 0.03*q).
 %     maxIter  iteration limit (1000).
 %     maxTime  time limit in seconds (Inf), checked after each iteration.
 %     tol      stop when the residual at the samples, relative to
