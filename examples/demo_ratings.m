@@ -65,7 +65,10 @@ function result = demo_ratings (scale, opts)
   fitRMSE = info.residual(:) * normb / sqrt (N);
   history = [info.testRMSE(:), fitRMSE];
   d = r * (m + n - r);
-  expected = o.noise * sqrt (1 + d / (N - d));
+  expected = Inf;                      % fewer samples than numbers to fit
+  if (d < N)
+    expected = o.noise * sqrt (1 + d / (N - d));
+  end
   relError = lowrank_error (Xt, Y, p.U, p.V);
   seconds = toc (clock0);
   testRMSE = history(end, 1);

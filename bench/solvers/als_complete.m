@@ -12,7 +12,9 @@ function [Xt, Y, info] = als_complete (I, J, b, m, n, r, opts)
 %   samples come in, in sparse storage order) and a time limit was added.
 %
 %   I, J: sampled positions (columns) in sparse storage order; b: the
-%   samples, 1-by-L. opts: maxIter (100), tol (1e-10), maxTime (Inf),
+%   samples, 1-by-L. opts: maxIter (100), tol (1e-10), maxTime (Inf; it
+%   stops after the first iteration that ends past it; it also stops when
+%   an iteration lowers the residual by less than a part in a million),
 %   test ({It, Jt, vt}: RMSE after each iteration), verbose (true).
 %   info: residual (relative, per iteration), testRMSE, iterations,
 %   seconds.
@@ -50,6 +52,11 @@ function [Xt, Y, info] = als_complete (I, J, b, m, n, r, opts)
       printf ('  ALS iteration %3d   residual %.3e   %6.1f s\n', iter, residual(end), toc (clock0));
     end
     if (residual(end) < o.tol || toc (clock0) >= o.maxTime)
+      break;
+    end
+    % On noisy samples the residual levels off above tol: stop when an
+    % iteration lowers it by less than a part in a million.
+    if (iter > 1 && residual(end - 1) - residual(end) < 1e-6 * residual(end))
       break;
     end
   end

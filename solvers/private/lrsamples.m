@@ -22,7 +22,7 @@ function p = lrsamples (I, J, vals, m, n, r)
   if (L == 0)
     error ('lrcomplete:badLength', 'lrcomplete: no samples');
   end
-  k = find (~ (I == fix (I)) | ~ (J == fix (J)), 1);   % NaN and Inf fail too
+  k = find (~ isfinite (I) | ~ isfinite (J) | I ~= fix (I) | J ~= fix (J), 1);
   if (~ isempty (k))
     error ('lrcomplete:badIndex', 'lrcomplete: position %d, (%g, %g), is not a pair of integers', ...
            k, I(k), J(k));
