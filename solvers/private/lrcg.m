@@ -14,6 +14,12 @@ function [Xt, Y, info] = lrcg (p, r, o, X0, Y0, test, clock0)
   % the order of p) is built once: nzfill overwrites its values in place.
   % R is built here and shared with no other variable.
   R = sparse (I, J, ones (L, 1), m, n);
+  % The same residual in the pattern of R.' (samples in row order), so
+  % that both thin products take the fast form Octave has for a
+  % transposed sparse matrix times a full one: R*V = Rt.'*V, and
+  % R.'*U. byRow puts the samples in Rt's storage order.
+  [~, byRow] = sort ((I - 1) * n + J);
+  Rt = sparse (J, I, ones (L, 1), n, m);
   normb = norm (b);
   if (normb == 0)
     normb = 1;                          % all samples 0: report absolute residuals
@@ -69,7 +75,8 @@ function [Xt, Y, info] = lrcg (p, r, o, X0, Y0, test, clock0)
 
     % Riemannian gradient: the Euclidean one, R + lambda*X, projected.
     nzfill (R, res, L);
-    GV = R * V + bsxfun (@times, U, lambda * s.');
+    nzfill (Rt, res(byRow), L);
+    GV = Rt.' * V + bsxfun (@times, U, lambda * s.');
     GtU = R.' * U + bsxfun (@times, V, lambda * s.');
     gNew.M = U.' * GV;
     gNew.Up = GV - U * gNew.M;
