@@ -43,7 +43,7 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %              With a fraction q = L/(m*n) of the entries sampled, it
 %              shrinks the fit by about q/(q + lambda): useful values are
 %              small multiples of q (demo_ratings takes 0.03*q).
-%     maxIter  iteration limit (1000).
+%     maxIter  iteration limit (1000; Inf for none).
 %     maxTime  time limit in seconds (Inf), checked after each iteration.
 %     tol      stop when the residual at the samples, relative to
 %              ||vals||, falls below this (1e-10).

@@ -39,13 +39,16 @@ function [Xt, Y, info] = lrcg (p, r, o, X0, Y0, test, clock0)
   res = at_samples (U, s, V) - b;
   f = objective (res, s);
 
-  residual = zeros (1, o.maxIter + 1);
-  testRMSE = zeros (1, (o.maxIter + 1) * ~ isempty (test));
+  % Histories: room for up to 1000 iterations, grown past that (maxIter
+  % may be Inf).
+  room = min (o.maxIter + 1, 1001);
+  residual = zeros (1, room);
+  testRMSE = zeros (1, room * ~ isempty (test));
   residual(1) = norm (res) / normb;
   if (~ isempty (test))
     testRMSE(1) = test_rmse (U, s, V);
   end
-  history_f = zeros (1, o.maxIter + 1);
+  history_f = zeros (1, room);
   history_f(1) = f;
   stop = 'maxIter';
   lastSay = toc (clock0);

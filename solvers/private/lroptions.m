@@ -22,7 +22,7 @@ function o = lroptions (opts, m, n, r)
     bad ('lambda must be a finite number >= 0');
   end
   if (~ scalar (o.maxIter) || o.maxIter < 0 || o.maxIter ~= fix (o.maxIter))
-    bad ('maxIter must be an integer >= 0');
+    bad ('maxIter must be an integer >= 0 (or Inf)');
   end
   if (~ scalar (o.maxTime) || o.maxTime < 0)
     bad ('maxTime must be a number of seconds >= 0');

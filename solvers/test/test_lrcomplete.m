@@ -49,6 +49,8 @@ function test_lrcomplete ()
   [~, ~, info] = lrcomplete (I, J, vals, 50, 40, 2, struct ('maxIter', 3));
   assert (info.stop, 'maxIter');
   assert (info.iterations, 3);
+  [~, ~, info] = lrcomplete (I, J, vals, 50, 40, 2, struct ('maxIter', Inf, 'tol', 1e-6));
+  assert (info.stop, 'tol');
   [~, ~, info] = lrcomplete (I, J, vals, 50, 40, 2, struct ('maxTime', 0));
   assert (info.stop, 'maxTime');
   assert (info.iterations, 0);
