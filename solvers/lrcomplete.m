@@ -51,7 +51,8 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %     X0, Y0   a start instead: X0 r-by-m and Y0 r-by-n, X0.' * Y0 of
 %              rank r (both or neither).
 %     test     held-out samples {It, Jt, vt} (or a struct with fields
-%              I, J, vals): their RMSE is recorded after every iteration.
+%              I, J, vals): their RMSE is recorded after every iteration,
+%              over those whose row and column have fitted samples.
 %     verbose  print progress about every two seconds (false).
 %
 %   info (struct):
