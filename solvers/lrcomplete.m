@@ -64,9 +64,10 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %     iterations  iterations done.
 %     seconds     time taken, checks and start included.
 %     stop        why it stopped: 'tol' (residual below tol), 'maxIter',
-%                 'maxTime', 'stalled' (the objective no longer decreases:
-%                 the fit is as good as it gets, as on noisy data),
-%                 'exact' (the residual is exactly zero).
+%                 'maxTime', 'stalled' (the objective went down by less
+%                 than a part in 1e8 over the last 10 iterations, or no
+%                 step along the gradient lowers it: the fit is as good as
+%                 it gets, as on noisy data).
 %     emptyRows, emptyCols  rows and columns without samples (NaN in X).
 %     samples     number of samples.
 %

@@ -63,10 +63,6 @@ function [Xt, Y, info] = lrcg (p, r, o, X0, Y0, test, clock0)
       stop = 'tol';
       break;
     end
-    if (f == 0)
-      stop = 'exact';
-      break;
-    end
     if (iter >= o.maxIter)
       stop = 'maxIter';
       break;
