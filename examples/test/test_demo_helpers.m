@@ -27,4 +27,24 @@ function test_demo_helpers ()
                               struct ('maxIter', 3));
   assert (size (x), [2 3]);
   assert (info.iterations <= 3);
+
+  % lowrank_samples: L distinct positions in sparse storage order, the
+  % matrix's entries there, the caller's random state untouched.
+  rand ('state', 4);  before = rand ('state');
+  [I, J, b, U, V] = lowrank_samples (30, 20, 2, 500, 1);
+  assert (rand ('state'), before);
+  key = (J - 1) * 30 + I;
+  assert (numel (key) == 500 && all (diff (key) > 0) && all (I >= 1 & I <= 30 & J >= 1 & J <= 20));
+  M = U.' * V;
+  assert (b, M(key).', 1e-12);
+  [I2, J2] = lowrank_samples (30, 20, 2, 500, 1);
+  assert (isequal ([I J], [I2 J2]));
+
+  % lowrank_error: the Frobenius distance relative to U.'*V, accurate at
+  % 1e-10 where expanding the square into traces loses every digit.
+  E = 1e-10 * randn (2, 30);
+  e = lowrank_error (U + E, V, U, V);
+  assert (e, norm (E.' * V, 'fro') / norm (M, 'fro'), 1e-3 * e);
+  assert (lowrank_error (U, V, U, V) < 1e-14);
+  assert (isnan (lowrank_error ([U(:, 1:29), NaN(2, 1)], V, U, V)));
 end
