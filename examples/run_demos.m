@@ -5,14 +5,17 @@ function results = run_demos (outdir)
 %
 %   Runs DEMO_CHAIN (a chain of 500 points recovered from distance bounds
 %   with dgsolve), DEMO_PROTEIN (lysozyme, 1001 heavy atoms, recovered by
-%   dgsolve from NMR-like tables) and DEMO_COMPLETION (a 2000-by-2000
-%   matrix of rank 5 completed from 5% of its entries with obsprod and
-%   nzfill), prints their progress and results, and checks them against
-%   their bars:
+%   dgsolve from NMR-like tables), DEMO_COMPLETION (a 2000-by-2000 matrix
+%   of rank 5 completed from 5% of its entries by lrcomplete) and
+%   DEMO_RATINGS (a noisy 6040-by-3706 matrix of rank 10, held-out samples
+%   predicted by lrcomplete), prints their progress and results, and
+%   checks them against their bars:
 %     chain:      RMSD to the known chain below 0.5, in under a minute;
 %     protein:    RMSD to the known structure below 1.6 (after the best
 %                 superposition, reflection allowed), in under two minutes;
 %     completion: relative error of all entries below 1e-6, in under a
+%                 minute;
+%     ratings:    held-out RMSE within 10% of the noise level, in under a
 %                 minute.
 %   Each demo writes a PNG into OUTDIR (default 'demo-output') when a
 %   graphics toolkit works without a display; otherwise it says so and
@@ -25,7 +28,8 @@ function results = run_demos (outdir)
 %     addpath build/toolbox solvers examples
 %     run_demos ('build/demo-output');
 %
-%   See also DEMO_CHAIN, DEMO_PROTEIN, DEMO_COMPLETION, DGSOLVE.
+%   See also DEMO_CHAIN, DEMO_PROTEIN, DEMO_COMPLETION, DEMO_RATINGS,
+%   DGSOLVE, LRCOMPLETE.
 
   if (nargin < 1 || isempty (outdir))
     outdir = 'demo-output';
@@ -47,6 +51,8 @@ function results = run_demos (outdir)
   protein = demo_protein ([], 'nmr', struct ('png', png ('protein.png'), 'maxTime', 110));
   fprintf ('\n=== matrix completion: 2000-by-2000, rank 5, from 5%% of the entries\n');
   completion = demo_completion (2000, struct ('png', png ('completion.png')));
+  fprintf ('\n=== noisy ratings: 6040-by-3706, rank 10 plus noise 0.5, 10%% of 1,000,209 samples held out\n');
+  ratings = demo_ratings (1, struct ('png', png ('ratings.png')));
 
   bars = {
     'chain: RMSD below 0.5',              chain.rmsd < 0.5
@@ -55,6 +61,8 @@ function results = run_demos (outdir)
     'protein: under two minutes',         protein.seconds < 120
     'completion: relative error < 1e-6',  completion.relError < 1e-6
     'completion: under a minute',         completion.seconds < 60
+    'ratings: held-out RMSE within 10%',  ratings.testRMSE < 1.1 * ratings.noise
+    'ratings: under a minute',            ratings.seconds < 60
   };
   fprintf ('\n=== results\n');
   fprintf ('chain:      %d points, RMSD %.2e, penalty %.2e, %.1f s\n', ...
@@ -64,15 +72,19 @@ function results = run_demos (outdir)
   fprintf ('completion: %d-by-%d rank %d, relative error %.2e, %d iterations, %.1f s\n', ...
            completion.n, completion.n, completion.rank, completion.relError, ...
            completion.iterations, completion.seconds);
+  fprintf ('ratings:    %d-by-%d rank %d, held-out RMSE %.4f (noise %.2f, %+.1f%%), %d iterations, %.1f s\n', ...
+           ratings.m, ratings.n, ratings.rank, ratings.testRMSE, ratings.noise, ...
+           100 * (ratings.testRMSE / ratings.noise - 1), ratings.iterations, ratings.seconds);
   for k = 1:rows (bars)
     fprintf ('  %-36s %s\n', bars{k, 1}, ifelse (bars{k, 2}, 'met', 'MISSED'));
   end
-  for f = {chain.png, protein.png, completion.png}
+  for f = {chain.png, protein.png, completion.png, ratings.png}
     if (! isempty (f{1}))
       fprintf ('figure: %s\n', f{1});
     end
   end
-  results = struct ('chain', chain, 'protein', protein, 'completion', completion);
+  results = struct ('chain', chain, 'protein', protein, 'completion', completion, ...
+                    'ratings', ratings);
   if (! all ([bars{:, 2}]))
     error ('run_demos:barMissed', 'run_demos: a demo missed its bar (see above)');
   end
