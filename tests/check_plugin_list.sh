@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every place that names the plug-ins agrees with plugins.list: their
-# gateways and help files, doc/Contents.m (with each help file's first line),
+# gateways and help files, doc/Contents.m (with each help file's first line,
+# the solvers' too),
 # the README's table of functions, the fuzz corpus, the scripts that
 # exercise each plug-in by hand, and the MATLAB test suite's list. (The build files, build_toolbox.m, the
 # package, the fuzz target and the smoke run read the list itself.)
@@ -20,9 +21,17 @@ for ext in cpp m; do
   [ "$have" = "$want" ] || complain "gateway/plugins/*.$ext: $(echo $have) is not the list: $(echo $want)"
 done
 
-# Contents.m: one line per plug-in, its help file's first line.
+# Contents.m: one line per plug-in and per solver (solvers/*.m), its help
+# file's first line.
+solvers=($(cd solvers && ls *.m 2>/dev/null | sed 's/\.m$//'))
 have=$(sorted $(sed -n 's/^%   \([a-z_]*\) *- .*/\1/p' doc/Contents.m))
-[ "$have" = "$want" ] || complain "doc/Contents.m lists $(echo $have), not $(echo $want)"
+[ "$have" = "$(sorted "${listed[@]}" "${solvers[@]}")" ] ||
+  complain "doc/Contents.m lists $(echo $have), not $(echo $want ${solvers[@]})"
+for name in "${solvers[@]}"; do
+  h1=$(sed -n '2{s/^%[A-Z_]* //p;q}' "solvers/$name.m")
+  grep -qF -- "%   $(printf '%-12s' "$name") - $h1" doc/Contents.m ||
+    complain "doc/Contents.m: $name's line is not its help file's first line ($h1)"
+done
 for name in "${listed[@]}"; do
   h1=$(sed -n '2{s/^%[A-Z_]* //p;q}' "gateway/plugins/$name.m")
   grep -qF -- "%   $(printf '%-12s' "$name") - $h1" doc/Contents.m ||

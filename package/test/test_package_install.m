@@ -34,6 +34,13 @@ function test_package_install (tarball, testdirs)
     assert (! isempty (strfind (text, 'Example')) && ! isempty (strfind (text, 'Errors')), ...
             ['help ' names{k}]);
   end
+  % The solvers come with the package, help and self-tests included.
+  for name = {'dgsolve', 'lrcomplete'}
+    where = which (name{1});
+    assert (strncmp (where, root, numel (root)), sprintf ('%s runs from %s', name{1}, where));
+    [passed, total] = test (name{1}, 'quiet');
+    assert (total > 0 && passed == total, '%s: %d of %d self-tests passed', name{1}, passed, total);
+  end
   text = evalc (['help ' list{1}.dir]);
   assert (all (cellfun (@(n) ! isempty (strfind (text, [n ' '])), names)), 'Contents.m');
   assert (! isempty (strfind (text, ['Version ' list{1}.version])), 'Contents.m: version');
