@@ -39,9 +39,7 @@ function result = demo_completion (n, opts)
   o = struct ('rank', 5, 'fraction', 0.05, 'seed', 1, 'maxIter', 1000, ...
               'tol', 1e-10, 'verbose', true, 'png', '');
   if (nargin > 1)
-    for f = fieldnames (opts)'
-      o.(f{1}) = opts.(f{1});
-    end
+    o = demo_options (o, opts);
   end
   say = @(varargin) o.verbose && fprintf (varargin{:});
   clock0 = tic ();
@@ -86,14 +84,10 @@ end
 
 function png = draw (file, history, relError, m, n, r, L, say)
   png = '';
-  [ok, why] = graphics_ready ();
-  if (! ok)
-    say ('no figure: no graphics toolkit works without a display here (%s)\n', why);
+  [h, cleanup] = demo_figure (700, say);
+  if (isempty (h))
     return;
   end
-  restore = quiet_warnings ();
-  h = figure ('visible', 'off', 'position', [0 0 700 480]);
-  cleanup = onCleanup (@() close (h));
   k = 0:numel (history) - 1;
   semilogy (k, history, 'o-', k(end), relError, 's');
   grid on;

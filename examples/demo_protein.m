@@ -51,9 +51,7 @@ function result = demo_protein (file, kind, opts)
   end
   o = struct ('seed', 1, 'allPairs', true, 'maxTime', Inf, 'verbose', true, 'png', '');
   if (nargin > 2)
-    for f = fieldnames (opts)'
-      o.(f{1}) = opts.(f{1});
-    end
+    o = demo_options (o, opts);
   end
   say = @(varargin) o.verbose && fprintf (varargin{:});
 
@@ -115,14 +113,10 @@ end
 
 function png = draw (file, history, Xtrue, Xfit, atoms, rmsd, name, kind, say)
   png = '';
-  [ok, why] = graphics_ready ();
-  if (~ok)
-    say ('no figure: no graphics toolkit works without a display here (%s)\n', why);
+  [h, cleanup] = demo_figure (1100, say);
+  if (isempty (h))
     return;
   end
-  restore = quiet_warnings ();
-  h = figure ('visible', 'off', 'position', [0 0 1100 480]);
-  cleanup = onCleanup (@() close (h));
   subplot (1, 2, 1);
   semilogy (0:numel (history) - 1, max (history, 1e-30));
   grid on;

@@ -45,9 +45,7 @@ function result = demo_ratings (scale, opts)
   end
   o = struct ('noise', 0.5, 'rank', 10, 'seed', 1, 'lambda', 0.03, 'verbose', true, 'png', '');
   if (nargin > 1)
-    for f = fieldnames (opts)'
-      o.(f{1}) = opts.(f{1});
-    end
+    o = demo_options (o, opts);
   end
   say = @(varargin) o.verbose && fprintf (varargin{:});
   clock0 = tic ();
@@ -88,14 +86,10 @@ end
 
 function png = draw (file, history, noise, expected, m, n, r, N, say)
   png = '';
-  [ok, why] = graphics_ready ();
-  if (! ok)
-    say ('no figure: no graphics toolkit works without a display here (%s)\n', why);
+  [h, cleanup] = demo_figure (700, say);
+  if (isempty (h))
     return;
   end
-  restore = quiet_warnings ();
-  h = figure ('visible', 'off', 'position', [0 0 700 480]);
-  cleanup = onCleanup (@() close (h));
   k = 0:rows (history) - 1;
   plot (k, history(:, 1), 'o-', k, history(:, 2), 's-', ...
         k([1 end]), [noise noise], 'k--', k([1 end]), [expected expected], 'k:');
