@@ -197,10 +197,6 @@ function png = draw (file, history, Xtrue, Xfit, rmsd, say)
   grid on;  axis equal;  view (35, 25);
   legend ('known chain', 'recovered (superposed)', 'location', 'southoutside');
   title (sprintf ('%d points, RMSD %.1e', columns (Xtrue), rmsd));
-  dir = fileparts (file);
-  if (! isempty (dir) && ! exist (dir, 'dir'))
-    mkdir (dir);
-  end
   save_png (h, file);
   png = file;
   say ('figure written to %s\n', file);

@@ -94,10 +94,6 @@ function png = draw (file, history, relError, m, n, r, L, say)
   xlabel ('iteration');  ylabel ('relative to the samples / to M');
   legend ('residual at the samples', 'error of all entries, at the end', 'location', 'northeast');
   title (sprintf ('%d-by-%d, rank %d, %d samples (%.0f%%)', m, n, r, L, 100 * L / (m * n)));
-  dir = fileparts (file);
-  if (! isempty (dir) && ! exist (dir, 'dir'))
-    mkdir (dir);
-  end
   save_png (h, file);
   png = file;
   say ('figure written to %s\n', file);

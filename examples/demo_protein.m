@@ -136,10 +136,6 @@ function png = draw (file, history, Xtrue, Xfit, atoms, rmsd, name, kind, say)
   grid on;  axis equal;  view (35, 25);
   legend ('known backbone', 'recovered (superposed)', 'location', 'southoutside');
   title (sprintf ('%s, %s tables: %d atoms, RMSD %.2f', upper (name), kind, size (Xtrue, 2), rmsd));
-  dir = fileparts (file);
-  if (~isempty (dir) && ~exist (dir, 'dir'))
-    mkdir (dir);
-  end
   save_png (h, file);
   png = file;
   say ('figure written to %s\n', file);

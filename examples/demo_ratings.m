@@ -100,10 +100,6 @@ function png = draw (file, history, noise, expected, m, n, r, N, say)
   legend ('held-out samples', 'fitted samples', 'noise level', 'expected for a rank-r fit', ...
           'location', 'northeast');
   title (sprintf ('%d-by-%d, rank %d plus noise %.2f, %d samples fitted', m, n, r, noise, N));
-  dir = fileparts (file);
-  if (! isempty (dir) && ! exist (dir, 'dir'))
-    mkdir (dir);
-  end
   save_png (h, file);
   png = file;
   say ('figure written to %s\n', file);
