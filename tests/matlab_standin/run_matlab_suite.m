@@ -107,11 +107,7 @@ function blocks = classBlocks(mc)
     [~, blocks] = readClass('');
     supers = mc.SuperclassList;
     for k = 1:numel(supers)
-        if iscell(supers)
-            s = supers{k};
-        else
-            s = supers(k);
-        end
+        s = superclassAt(supers, k);
         if ~strcmp(s.Name, 'matlab.unittest.TestCase')
             inherited = classBlocks(s);
             for f = fieldnames(blocks)'
@@ -129,11 +125,7 @@ function yes = derivesFromTestCase(mc)
     yes = strcmp(mc.Name, 'matlab.unittest.TestCase');
     supers = mc.SuperclassList;
     for k = 1:numel(supers)
-        if iscell(supers)
-            s = supers{k};
-        else
-            s = supers(k);
-        end
+        s = superclassAt(supers, k);
         yes = yes || derivesFromTestCase(s);
     end
 end
@@ -177,5 +169,15 @@ function [className, blocks] = readClass(text)
         elseif ~isempty(found)
             kind = '';
         end
+    end
+end
+
+% The K-th superclass of a class's list (a cell array in Octave, an array of
+% meta.class objects in MATLAB).
+function s = superclassAt(supers, k)
+    if iscell(supers)
+        s = supers{k};
+    else
+        s = supers(k);
     end
 end
