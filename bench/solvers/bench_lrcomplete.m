@@ -16,7 +16,7 @@ function rows = bench_lrcomplete (which, alsTime)
 %   rank, samples, relative error of the whole matrix (from the factors,
 %   not by forming it) or held-out RMSE, iterations, time, and the
 %   process's peak memory so far (VmHWM; run each case in a process of
-%   its own, as bench/solvers/run.sh does, for a figure of that case).
+%   its own, as bench/solvers/bench_lrcomplete.sh does, for a figure of that case).
 %
 %   Needs the toolbox, solvers/, examples/ and this folder on the path.
 

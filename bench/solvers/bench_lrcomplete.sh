@@ -4,7 +4,7 @@
 # many samples as degrees of freedom, and the noisy rating-like matrix.
 # Each case runs in an Octave process of its own, so that its peak memory
 # (VmHWM) is its own. Builds the native toolbox in build-bench/ first.
-#   bench/solvers/run.sh [case ...]   cases: 10k 100k ratings (default: all)
+#   bench/solvers/bench_lrcomplete.sh [case ...]   cases: 10k 100k ratings (default: all)
 # ALS_SECONDS (default 300) bounds each ALS run: it stops after the first
 # iteration that ends past it.
 set -euo pipefail
