@@ -89,9 +89,16 @@ function build_toolbox (outdir, names)
     % flag: mex exports by its own list, which names mexFunction and the
     % API version it compiles in, and hidden visibility would hide the
     % latter from that list.
+    % The compiler's runtimes go into each MEX file (see
+    % TOOLBOX_COMPILER_FLAGS): MATLAB loads an older libstdc++ of its own
+    % on Linux, and none of MinGW's DLLs on Windows.
     flags = {'-R2017b', sprintf('%s=$%s %s', build.variable, build.variable, build.cxxflags)};
-    if (~isempty (build.ldflags))
-      flags{end+1} = ['LDFLAGS=$LDFLAGS ' build.ldflags];
+    ldflags = strtrim ([build.ldflags ' ' build.static]);
+    if (~isempty (ldflags))
+      flags{end+1} = ['LDFLAGS=$LDFLAGS ' ldflags];
+    end
+    if (~isempty (build.staticlibs))
+      flags{end+1} = ['LINKLIBS=$LINKLIBS ' build.staticlibs];
     end
   end
 

@@ -21,8 +21,9 @@ function build = toolbox_compiler_flags (compiler)
 %     name     how the messages call it
 %   or MATLAB's description of the selected compiler,
 %   mex.getCompilerConfigurations ('C++', 'Selected') (an object, or a
-%   struct, with Manufacturer, ShortName, Name, Version, Location). mex calls every Visual Studio 2017
-%   '15.0': its update is read from the toolset version the installation
+%   struct, with Manufacturer, ShortName, Name, Version, Location). mex
+%   calls every Visual Studio 2017 '15.0': its update is read from the
+%   toolset version the installation
 %   at Location names (VC\Auxiliary\Build\Microsoft.VCToolsVersion.default.txt,
 %   14.12 for 15.5); where that cannot be read, the compiler is taken with
 %   the warning build_toolbox:unknownCompiler, and an update older than
@@ -38,6 +39,17 @@ function build = toolbox_compiler_flags (compiler)
 %               it (-fopenmp; MSVC /openmp, which needs only OpenMP 2.0)
 %     ldflags   the link flags (-fopenmp for GCC and clang; MSVC links its
 %               OpenMP runtime by itself)
+%     static    link flags that put the compiler's runtimes into a MEX file
+%               for MATLAB, which loads its own, older libstdc++ on Linux
+%               (GCC 5's in R2017b: a MEX file needing a newer one fails to
+%               load) and none of MinGW's DLLs on Windows: -static-libstdc++
+%               for GCC and clang, with -static-libgcc for MinGW (whose
+%               unwinder, SEH, serves every copy alike); '' for MSVC (MATLAB
+%               ships Microsoft's C++ runtime) and Apple's clang (libc++ is
+%               the system's)
+%     staticlibs  libraries linked in statically after the objects (mex's
+%               LINKLIBS): MinGW's OpenMP and threads runtimes, libgomp and
+%               winpthread; '' for the others
 %     threads   false where the compiler brings no OpenMP runtime (Apple's
 %               clang): the kernels then run on the calling thread alone
 %   A compiler of an unknown family, or one whose version cannot be read,
@@ -75,6 +87,8 @@ function build = toolbox_compiler_flags (compiler)
 
   build.family = compiler.family;
   build.threads = true;
+  build.static = '';
+  build.staticlibs = '';
   switch (compiler.family)
     case 'msvc'
       build.variable = 'COMPFLAGS';
@@ -89,6 +103,11 @@ function build = toolbox_compiler_flags (compiler)
       build.variable = 'CXXFLAGS';
       build.cxxflags = '-std=c++17 -ffp-contract=off -fopenmp';
       build.ldflags = '-fopenmp';
+      build.static = '-static-libstdc++';
+      if (strcmp (compiler.family, 'mingw'))
+        build.static = '-static-libgcc -static-libstdc++';
+        build.staticlibs = '-Wl,-Bstatic -lgomp -lpthread -Wl,-Bdynamic';
+      end
   end
 end
 

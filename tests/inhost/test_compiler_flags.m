@@ -42,14 +42,20 @@ function test_compiler_flags ()
   b = toolbox_compiler_flags (mingw ('8.1.0'));
   assert ({b.family, b.variable, b.cxxflags, b.ldflags, b.threads}, ...
           {'mingw', 'CXXFLAGS', '-std=c++17 -ffp-contract=off -fopenmp', '-fopenmp', true});
+  % What a MEX file for MATLAB carries in itself: MinGW's runtimes (GCC's,
+  % C++'s, OpenMP's and the threads'), libstdc++ elsewhere; nothing under
+  % MSVC and Apple's clang, whose runtimes MATLAB and macOS bring.
+  assert ({b.static, b.staticlibs}, ...
+          {'-static-libgcc -static-libstdc++', '-Wl,-Bstatic -lgomp -lpthread -Wl,-Bdynamic'});
   b = toolbox_compiler_flags (gxx ('7'));
   assert ({b.family, b.variable}, {'gcc', 'CXXFLAGS'});
   b = toolbox_compiler_flags (gxx ('12.2.0'));
-  assert (b.cxxflags, '-std=c++17 -ffp-contract=off -fopenmp');
+  assert ({b.cxxflags, b.static, b.staticlibs}, ...
+          {'-std=c++17 -ffp-contract=off -fopenmp', '-static-libstdc++', ''});
   for v = {'16.0', '17.0'}
     b = toolbox_compiler_flags (msvc (v{1}));
-    assert ({b.family, b.variable, b.cxxflags, b.ldflags, b.threads}, ...
-            {'msvc', 'COMPFLAGS', '/std:c++17 /fp:precise /openmp', '', true});
+    assert ({b.family, b.variable, b.cxxflags, b.ldflags, b.threads, b.static, b.staticlibs}, ...
+            {'msvc', 'COMPFLAGS', '/std:c++17 /fp:precise /openmp', '', true, '', ''});
   end
 
   % Visual Studio 2017: mex says 15.0 for every update; the installation's
@@ -86,8 +92,8 @@ function test_compiler_flags ()
   [~, id] = lastwarn ();
   assert ({id, b.variable}, {'build_toolbox:unknownCompiler', 'COMPFLAGS'});
   b = toolbox_compiler_flags (xcode ('12.4'));
-  assert ({b.family, b.variable, b.cxxflags, b.ldflags, b.threads}, ...
-          {'appleclang', 'CXXFLAGS', '-std=c++17 -ffp-contract=off', '', false});
+  assert ({b.family, b.variable, b.cxxflags, b.ldflags, b.threads, b.static}, ...
+          {'appleclang', 'CXXFLAGS', '-std=c++17 -ffp-contract=off', '', false, ''});
   b = toolbox_compiler_flags (struct ('family', 'clang', 'version', '14.0.6', 'name', 'clang++'));
   assert (b.cxxflags, '-std=c++17 -ffp-contract=off -fopenmp');
 
