@@ -48,10 +48,3 @@ function test_build_toolbox ()
   r = demo_completion (60, struct ('verbose', false, 'fraction', 0.4, 'rank', 2));
   assert (r.relError < 1e-6);
 end
-
-function remove_tree (dir)
-  confirm_recursive_rmdir (false, 'local');
-  if (exist (dir, 'dir'))
-    rmdir (dir, 's');
-  end
-end

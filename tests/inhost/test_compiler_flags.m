@@ -108,10 +108,3 @@ function test_compiler_flags ()
   [~, id] = lastwarn ();
   assert ({id, b.variable}, {'build_toolbox:unknownCompiler', 'COMPFLAGS'});
 end
-
-function remove_tree (dir)
-  confirm_recursive_rmdir (false, 'local');
-  if (exist (dir, 'dir'))
-    rmdir (dir, 's');
-  end
-end
