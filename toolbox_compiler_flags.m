@@ -23,11 +23,11 @@ function build = toolbox_compiler_flags (compiler)
 %   mex.getCompilerConfigurations ('C++', 'Selected') (an object, or a
 %   struct, with Manufacturer, ShortName, Name, Version, Location). mex
 %   calls every Visual Studio 2017 '15.0': its update is read from the
-%   toolset version the installation
-%   at Location names (VC\Auxiliary\Build\Microsoft.VCToolsVersion.default.txt,
-%   14.12 for 15.5); where that cannot be read, the compiler is taken with
-%   the warning build_toolbox:unknownCompiler, and an update older than
-%   15.5 stops at the first file compiled, with a message that says so.
+%   version of the toolset the installation at Location names
+%   (VC\Auxiliary\Build\Microsoft.VCToolsVersion.default.txt, 14.12 for
+%   15.5); where that cannot be read, the compiler is taken with the
+%   warning build_toolbox:unknownCompiler, and an update older than 15.5
+%   stops at the first file compiled, with a message that says so.
 %
 %   Returns a struct:
 %     family    the compiler's family, as above
