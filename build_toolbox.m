@@ -9,7 +9,10 @@ function build_toolbox (outdir, names)
 %   Runs in MATLAB (mex with its C++ compiler and its own BLAS) and in GNU
 %   Octave (mex, i.e. mkoctfile --mex). Each plug-in's help file is copied
 %   beside it, with Contents.m, so that `help NAME` and `help OUTDIR` work.
-%   Afterwards: addpath (OUTDIR).
+%   The solvers (dgsolve, lrcomplete) go beside the plug-ins, with their
+%   helpers in OUTDIR/private, and the demos with their helpers and data
+%   into OUTDIR/examples. Afterwards: addpath (OUTDIR), and for the demos
+%   addpath (fullfile (OUTDIR, 'examples')).
 %
 %   The toolbox needs a C++17 compiler: GCC 7, clang 5, Apple clang 10
 %   (Xcode 10), Microsoft Visual C++ 2017 (15.5), or later. The selected
@@ -31,6 +34,9 @@ function build_toolbox (outdir, names)
 %     build_toolbox ('/tmp/mytoolbox', {'penval'});
 %     addpath ('/tmp/mytoolbox');
 %     penval ([0 3; 0 4], [1 2 4], [], [], [1 1 1 0], [1 1 1 1])   % 1
+%   and the whole toolbox, then a demo:
+%     build_toolbox;  addpath toolbox toolbox/examples
+%     demo_protein
 %
 %   See also MEX, ADDPATH, TOOLBOX_COMPILER_FLAGS.
 
@@ -83,9 +89,16 @@ function build_toolbox (outdir, names)
     % flag: mex exports by its own list, which names mexFunction and the
     % API version it compiles in, and hidden visibility would hide the
     % latter from that list.
+    % The compiler's runtimes go into each MEX file (see
+    % TOOLBOX_COMPILER_FLAGS): MATLAB loads an older libstdc++ of its own
+    % on Linux, and none of MinGW's DLLs on Windows.
     flags = {'-R2017b', sprintf('%s=$%s %s', build.variable, build.variable, build.cxxflags)};
-    if (~isempty (build.ldflags))
-      flags{end+1} = ['LDFLAGS=$LDFLAGS ' build.ldflags];
+    ldflags = strtrim ([build.ldflags ' ' build.static]);
+    if (~isempty (ldflags))
+      flags{end+1} = ['LDFLAGS=$LDFLAGS ' ldflags];
+    end
+    if (~isempty (build.staticlibs))
+      flags{end+1} = ['LINKLIBS=$LINKLIBS ' build.staticlibs];
     end
   end
 
@@ -115,7 +128,35 @@ function build_toolbox (outdir, names)
   fid = fopen (fullfile (outdir, 'Contents.m'), 'w');
   fwrite (fid, contents);
   fclose (fid);
-  fprintf ('build_toolbox: %d plug-in(s) built in %s\n', numel (plugins), outdir);
+  % The solvers beside the plug-ins, their helpers in private/; the demos
+  % with their helpers and data in examples/.
+  installed = {'solvers',          '*.m', '';
+               'solvers/private',  '*.m', 'private';
+               'examples',         '*.m', 'examples';
+               'examples/private', '*.m', 'examples/private';
+               'examples/data',    '*',   'examples/data'};
+  for k = 1:size (installed, 1)
+    target = outdir;
+    if (~isempty (installed{k, 3}))
+      target = fullfile (outdir, installed{k, 3});
+    end
+    copy_files (fullfile (root, installed{k, 1}), installed{k, 2}, target);
+  end
+  fprintf ('build_toolbox: %d plug-in(s) built in %s, with the solvers and the demos (examples/)\n', ...
+           numel (plugins), outdir);
+end
+
+% Copies the files of FOLDER that match PATTERN (not its subfolders) into
+% TARGET, made if needed.
+function copy_files (folder, pattern, target)
+  if (~exist (target, 'dir'))
+    mkdir (target);
+  end
+  found = dir (fullfile (folder, pattern));
+  found = found(~[found.isdir]);
+  for k = 1:numel (found)
+    copyfile (fullfile (folder, found(k).name), fullfile (target, found(k).name));
+  end
 end
 
 % The C++ compiler the host's mex uses: MATLAB's selected one, or the one

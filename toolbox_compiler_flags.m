@@ -7,7 +7,9 @@ function build = toolbox_compiler_flags (compiler)
 %     GCC 7 (on Windows: MinGW-w64 GCC 7, e.g. MATLAB's MinGW-w64 8.1 add-on)
 %     clang 5
 %     Apple clang 10 (Xcode 10)
-%     Microsoft Visual C++ 2017, version 15.5 (mex reports it as 15.0)
+%     Microsoft Visual C++ 2017, version 15.5
+%   (what the code uses: C++17's if constexpr and nested namespaces, which
+%   MSVC has from 15.3 on, its inline variables from 15.5 on).
 %   An older one is refused with build_toolbox:compilerTooOld, whose
 %   message names the compiler found and the version needed (MATLAB's
 %   MinGW-w64 add-ons of GCC 5.3 and 6.3 among them: they lack C++17).
@@ -15,11 +17,17 @@ function build = toolbox_compiler_flags (compiler)
 %   COMPILER is a struct, either
 %     family   'gcc', 'mingw', 'clang', 'appleclang' or 'msvc'
 %     version  its version as text, e.g. '12.2.0' (MSVC: Visual Studio's,
-%              '15.0' for 2017, '16.0' for 2019, '17.0' for 2022)
+%              '15.5' for 2017 version 15.5, '16.0' for 2019, '17.0' for 2022)
 %     name     how the messages call it
 %   or MATLAB's description of the selected compiler,
-%   mex.getCompilerConfigurations ('C++', 'Selected') (fields Manufacturer,
-%   ShortName, Name, Version).
+%   mex.getCompilerConfigurations ('C++', 'Selected') (an object, or a
+%   struct, with Manufacturer, ShortName, Name, Version, Location). mex
+%   calls every Visual Studio 2017 '15.0': its update is read from the
+%   version of the toolset the installation at Location names
+%   (VC\Auxiliary\Build\Microsoft.VCToolsVersion.default.txt, 14.12 for
+%   15.5); where that cannot be read, the compiler is taken with the
+%   warning build_toolbox:unknownCompiler, and an update older than 15.5
+%   stops at the first file compiled, with a message that says so.
 %
 %   Returns a struct:
 %     family    the compiler's family, as above
@@ -31,6 +39,17 @@ function build = toolbox_compiler_flags (compiler)
 %               it (-fopenmp; MSVC /openmp, which needs only OpenMP 2.0)
 %     ldflags   the link flags (-fopenmp for GCC and clang; MSVC links its
 %               OpenMP runtime by itself)
+%     static    link flags that put the compiler's runtimes into a MEX file
+%               for MATLAB, which loads its own, older libstdc++ on Linux
+%               (GCC 5's in R2017b: a MEX file needing a newer one fails to
+%               load) and none of MinGW's DLLs on Windows: -static-libstdc++
+%               for GCC and clang, with -static-libgcc for MinGW (whose
+%               unwinder, SEH, serves every copy alike); '' for MSVC (MATLAB
+%               ships Microsoft's C++ runtime) and Apple's clang (libc++ is
+%               the system's)
+%     staticlibs  libraries linked in statically after the objects (mex's
+%               LINKLIBS): MinGW's OpenMP and threads runtimes, libgomp and
+%               winpthread; '' for the others
 %     threads   false where the compiler brings no OpenMP runtime (Apple's
 %               clang): the kernels then run on the calling thread alone
 %   A compiler of an unknown family, or one whose version cannot be read,
@@ -44,11 +63,11 @@ function build = toolbox_compiler_flags (compiler)
 %
 %   See also BUILD_TOOLBOX.
 
-  if (isfield (compiler, 'Manufacturer'))
+  if (has_field (compiler, 'Manufacturer'))
     compiler = from_mex_configuration (compiler);
   end
   % The oldest version of each family that compiles the toolbox.
-  oldest = struct ('gcc', '7', 'mingw', '7', 'clang', '5', 'appleclang', '10', 'msvc', '15.0');
+  oldest = struct ('gcc', '7', 'mingw', '7', 'clang', '5', 'appleclang', '10', 'msvc', '15.5');
   if (~isfield (oldest, compiler.family))
     warning ('build_toolbox:unknownCompiler', ...
              'build_toolbox: %s is not a compiler the toolbox knows; compiling with GCC''s flags (C++17 needed)', ...
@@ -68,6 +87,8 @@ function build = toolbox_compiler_flags (compiler)
 
   build.family = compiler.family;
   build.threads = true;
+  build.static = '';
+  build.staticlibs = '';
   switch (compiler.family)
     case 'msvc'
       build.variable = 'COMPFLAGS';
@@ -82,6 +103,11 @@ function build = toolbox_compiler_flags (compiler)
       build.variable = 'CXXFLAGS';
       build.cxxflags = '-std=c++17 -ffp-contract=off -fopenmp';
       build.ldflags = '-fopenmp';
+      build.static = '-static-libstdc++';
+      if (strcmp (compiler.family, 'mingw'))
+        build.static = '-static-libgcc -static-libstdc++';
+        build.staticlibs = '-Wl,-Bstatic -lgomp -lpthread -Wl,-Bdynamic';
+      end
   end
 end
 
@@ -93,6 +119,9 @@ function c = from_mex_configuration (cfg)
   short = lower (cfg.ShortName);
   if (~isempty (strfind (maker, 'microsoft')) || strncmp (short, 'msvc', 4))
     c.family = 'msvc';
+    if (strncmp (c.version, '15.', 3) && has_field (cfg, 'Location'))
+      c.version = visual_studio_2017_update (cfg.Location);
+    end
   elseif (~isempty (strfind (short, 'mingw')) || ~isempty (strfind (lower (cfg.Name), 'mingw')))
     c.family = 'mingw';
   elseif (~isempty (strfind (maker, 'apple')) || ~isempty (strfind (short, 'xcode')))
@@ -104,6 +133,34 @@ function c = from_mex_configuration (cfg)
   else
     c.family = short;
   end
+end
+
+% The version of a Visual Studio 2017 installation ('15.5', ...) from the
+% version of its default C++ toolset: 14.10 is 15.0 to 15.2, 14.11 is 15.3
+% and 15.4, 14.12 is 15.5, and each later toolset one later update, up to
+% 14.16 (15.9). '' when the installation does not say.
+function v = visual_studio_2017_update (location)
+  v = '';
+  file = fullfile (location, 'VC', 'Auxiliary', 'Build', 'Microsoft.VCToolsVersion.default.txt');
+  fid = fopen (file, 'r');
+  if (fid < 0)
+    return;
+  end
+  text = fread (fid, Inf, 'char=>char')';
+  fclose (fid);
+  toolset = regexp (text, '^\s*14\.(\d+)', 'tokens', 'once');
+  if (isempty (toolset))
+    return;
+  end
+  minor = str2double (toolset{1});
+  updates = [0 3 5 6 7 8 9];        % toolsets 14.10 to 14.16
+  v = sprintf ('15.%d', updates(min (max (minor - 9, 1), numel (updates))));
+end
+
+% MATLAB describes the compiler with an object (mex.CompilerConfiguration),
+% the tests with a struct: a field of either.
+function yes = has_field (s, name)
+  yes = (isstruct (s) && isfield (s, name)) || (isobject (s) && isprop (s, name));
 end
 
 % True when version text a is below b, compared number by number.

@@ -10,6 +10,15 @@
 #if defined(_OPENMP)
 #include <omp.h>
 #endif
+#if defined(_WIN32) && defined(_OPENMP)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 namespace tbx {
 
@@ -55,10 +64,36 @@ ThreadChoice threadCount()
     return chooseThreads(std::getenv("MEXTOOLBOX_THREADS"), availableProcessors());
 }
 
+#if defined(_WIN32) && defined(_OPENMP)
+namespace {
+
+// The OpenMP runtime keeps its threads after a team is done, idle in its own
+// code, for the next team. On Windows that code is inside the plug-in (the
+// runtime is linked in statically, or its DLL is held by the plug-in alone),
+// so a host that unloads the plug-in (MATLAB's clear mex) would take it from
+// under them. Before its first team the plug-in pins itself: from then on it
+// stays loaded until the process ends. A plug-in that never started a team
+// unloads as any DLL.
+void stayLoaded()
+{
+    static const bool pinned = [] {
+        HMODULE self = nullptr;
+        return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                                  reinterpret_cast<LPCWSTR>(&stayLoaded), &self) != 0;
+    }();
+    (void)pinned;
+}
+
+}  // namespace
+#endif
+
 void parallel(int threads, void (*body)(void* context, int t, int T), void* context)
 {
 #if defined(_OPENMP)
     if (threads > 1) {
+#if defined(_WIN32)
+        stayLoaded();
+#endif
 #pragma omp parallel num_threads(threads)
         body(context, omp_get_thread_num(), omp_get_num_threads());
         return;

@@ -6,7 +6,8 @@
 // ever calls the host.
 //
 // The pool is OpenMP's, through the compiler's own runtime (the one the
-// hosts load for their own code).
+// hosts load for their own code; on Windows the one linked into each
+// plug-in, which then stays loaded once it has started a team: threads.cpp).
 #pragma once
 
 #include <atomic>

@@ -22,6 +22,7 @@
 % Every function computes in one fixed order of operations (the same bits
 % on every run) and rejects bad input with an error, identified as
 % FUNCTION:REASON apart from the fixed messages each help lists. `help NAME` gives each one's usage, inputs, output,
-% errors and an example. The demos in the source tree's examples/ folder
-% (demo_chain, demo_protein, demo_completion, demo_ratings, run_demos)
-% show both uses end to end.
+% errors and an example. The demos (demo_chain, demo_protein,
+% demo_completion, demo_ratings, run_demos) show both uses end to end: in
+% the folder examples/ of the source tree, and of the toolbox folder that
+% build_toolbox and the CMake MATLAB build make (add it to the path too).

@@ -64,12 +64,12 @@ function result = demo_chain (n, opts)
   dist = sqrt (pairsq (Xtrue));
   [tab, known] = tables (dist, cutoff, o.margin);
   say ('chain: %d points; %d distances, %d lower bounds, %d upper bounds\n', ...
-       n, rows (tab.D), rows (tab.Lb), rows (tab.Ub));
+       n, size (tab.D, 1), size (tab.Lb, 1), size (tab.Ub, 1));
   % A point with fewer than four neighbours closer than the cutoff (a
   % loose chain end, say) can turn or flip about them within its bounds: the
   % tables do not fix it.
   loose = find (sum (isfinite (known), 2)' - 1 < 4);
-  if (! isempty (loose))
+  if (~isempty (loose))
     say ('  %d point(s) with fewer than 4 known distances, not fixed by the tables: %s\n', ...
          numel (loose), mat2str (loose));
   end
@@ -105,7 +105,7 @@ function result = demo_chain (n, opts)
   say ('largest error of any of the %d pair distances: %.2e\n', n * (n - 1) / 2, maxDistError);
 
   png = '';
-  if (! isempty (o.png))
+  if (~isempty (o.png))
     png = draw (o.png, history, Xtrue, Xfit, rmsd, say);
   end
   result = struct ('n', n, 'loose', loose, 'penalty', f, 'violations', v, 'rmsd', rmsd, ...
@@ -118,33 +118,33 @@ function X = chain (n, step, closest, seed)
   % A random walk with fixed step, kept inside a sphere that holds about
   % one point per 150 cubic units, with no point closer than `closest` to
   % an earlier one. A walk that finds no room backs up a few points.
-  randn ('state', seed);
-  rand ('state', seed);
+  rng (seed);
   radius = (150 * n * 3 / (4 * pi)) ^ (1 / 3);
   X = zeros (3, n);
   k = 1;
   stuck = 0;
   while (k < n)
     u = randn (3, 64);
-    u = u ./ sqrt (sumsq (u, 1));
+    u = u ./ sqrt (sum (u .* u, 1));
     cand = X(:, k) + step * u;
-    ok = sumsq (cand, 1) <= radius ^ 2;
+    ok = sum (cand .* cand, 1) <= radius ^ 2;
     if (k > 1)
-      near = min (sumsq (permute (cand(:, ok), [1 3 2]) - X(:, 1:k-1), 1), [], 2);
+      gap = permute (cand(:, ok), [1 3 2]) - X(:, 1:k-1);
+      near = min (sum (gap .* gap, 1), [], 2);
       idx = find (ok);
       ok(idx(squeeze (near) < closest ^ 2)) = false;
     end
     pick = find (ok, 1);
     if (isempty (pick))
-      stuck++;
+      stuck = stuck + 1;
       k = max (1, k - min (5, stuck));     % back up further each time
       continue;
     end
     stuck = 0;
-    k++;
+    k = k + 1;
     X(:, k) = cand(:, pick);
   end
-  X -= mean (X, 2);
+  X = X - mean (X, 2);
 end
 
 function [tab, known] = tables (dist, cutoff, margin)
@@ -153,7 +153,7 @@ function [tab, known] = tables (dist, cutoff, margin)
   % points, the middle of the two bounds for the other pairs closer than
   % the cutoff. The bounds of such a pair lie below and above its distance
   % by random amounts up to `margin`.
-  n = rows (dist);
+  n = size (dist, 1);
   i = (1:n-1)';
   tab.D = [i, i + 1, dist(sub2ind ([n n], i, i + 1))];
   [I, J] = find (triu (true (n), 2));
@@ -196,7 +196,7 @@ function png = draw (file, history, Xtrue, Xfit, rmsd, say)
   hold off;
   grid on;  axis equal;  view (35, 25);
   legend ('known chain', 'recovered (superposed)', 'location', 'southoutside');
-  title (sprintf ('%d points, RMSD %.1e', columns (Xtrue), rmsd));
+  title (sprintf ('%d points, RMSD %.1e', size (Xtrue, 2), rmsd));
   save_png (h, file);
   png = file;
   say ('figure written to %s\n', file);

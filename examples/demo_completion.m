@@ -47,7 +47,7 @@ function result = demo_completion (n, opts)
 
   % The unknown matrix, through its factors, and the sampled positions in
   % the storage order of a sparse matrix (column by column, rows ascending).
-  randn ('state', o.seed);  rand ('state', o.seed);
+  rng (o.seed);
   U = randn (r, m);  V = randn (r, n);
   L = round (o.fraction * m * n);
   pos = sort (randperm (m * n, L))';
@@ -74,7 +74,7 @@ function result = demo_completion (n, opts)
        m * n, relError, iter, info.stop, seconds);
 
   png = '';
-  if (! isempty (o.png))
+  if (~isempty (o.png))
     png = draw (o.png, history, relError, m, n, r, L, say);
   end
   result = struct ('n', n, 'rank', r, 'samples', L, 'relError', relError, ...

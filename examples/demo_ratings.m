@@ -75,7 +75,7 @@ function result = demo_ratings (scale, opts)
   say ('fitted %.4f; %d iterations (%s), %.1f s\n', fitRMSE(end), info.iterations, info.stop, seconds);
 
   png = '';
-  if (! isempty (o.png))
+  if (~isempty (o.png))
     png = draw (o.png, history, o.noise, expected, m, n, r, N, say);
   end
   result = struct ('m', m, 'n', n, 'rank', r, 'samples', N, 'heldOut', numel (p.test{1}), ...
@@ -90,7 +90,7 @@ function png = draw (file, history, noise, expected, m, n, r, N, say)
   if (isempty (h))
     return;
   end
-  k = 0:rows (history) - 1;
+  k = 0:size (history, 1) - 1;
   plot (k, history(:, 1), 'o-', k, history(:, 2), 's-', ...
         k([1 end]), [noise noise], 'k--', k([1 end]), [expected expected], 'k:');
   grid on;

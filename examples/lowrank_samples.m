@@ -23,9 +23,9 @@ function [I, J, b, U, V] = lowrank_samples (m, n, r, L, seed, scale)
   if (L > m * n)
     error ('lowrank_samples:tooMany', 'lowrank_samples: %d samples of a %d-by-%d matrix', L, m, n);
   end
-  savedN = randn ('state');  savedU = rand ('state');
-  restore = onCleanup (@() restore_state (savedN, savedU));
-  randn ('state', seed);  rand ('state', seed);
+  saved = rng ();
+  restore = onCleanup (@() rng (saved));
+  rng (seed);
   U = scale * randn (r, m);
   V = scale * randn (r, n);
   % Draw positions until L distinct ones are in hand, then keep a random L
@@ -40,9 +40,4 @@ function [I, J, b, U, V] = lowrank_samples (m, n, r, L, seed, scale)
   J = floor (pos / m) + 1;
   clear pos;
   b = obsprod (U, V, I, J, L);
-end
-
-function restore_state (savedN, savedU)
-  randn ('state', savedN);
-  rand ('state', savedU);
 end

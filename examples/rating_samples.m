@@ -18,12 +18,12 @@ function p = rating_samples (m, n, r, L, noise, seed)
 %   See also DEMO_RATINGS, LOWRANK_SAMPLES.
 
   [I, J, b, U, V] = lowrank_samples (m, n, r, L, seed, r ^ -0.25);
-  savedN = randn ('state');  savedU = rand ('state');
-  randn ('state', seed + 1);  rand ('state', seed + 1);
+  saved = rng ();
+  rng (seed + 1);
   b = b + noise * randn (1, L);
   held = false (1, L);
   held(randperm (L, round (L / 10))) = true;
-  randn ('state', savedN);  rand ('state', savedU);
+  rng (saved);
   p = struct ('m', m, 'n', n, 'r', r, 'noise', noise, 'I', I(~held), 'J', J(~held), ...
               'b', b(~held), 'U', U, 'V', V);
   p.test = {I(held), J(held), b(held)};

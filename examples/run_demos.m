@@ -34,7 +34,7 @@ function results = run_demos (outdir)
   if (nargin < 1 || isempty (outdir))
     outdir = 'demo-output';
   end
-  if (! exist (outdir, 'dir'))
+  if (~exist (outdir, 'dir'))
     mkdir (outdir);
   end
   [ok, why] = graphics_ready ();
@@ -75,17 +75,17 @@ function results = run_demos (outdir)
   fprintf ('ratings:    %d-by-%d rank %d, held-out RMSE %.4f (noise %.2f, %+.1f%%), %d iterations, %.1f s\n', ...
            ratings.m, ratings.n, ratings.rank, ratings.testRMSE, ratings.noise, ...
            100 * (ratings.testRMSE / ratings.noise - 1), ratings.iterations, ratings.seconds);
-  for k = 1:rows (bars)
+  for k = 1:size (bars, 1)
     fprintf ('  %-36s %s\n', bars{k, 1}, ifelse (bars{k, 2}, 'met', 'MISSED'));
   end
   for f = {chain.png, protein.png, completion.png, ratings.png}
-    if (! isempty (f{1}))
+    if (~isempty (f{1}))
       fprintf ('figure: %s\n', f{1});
     end
   end
   results = struct ('chain', chain, 'protein', protein, 'completion', completion, ...
                     'ratings', ratings);
-  if (! all ([bars{:, 2}]))
+  if (~all ([bars{:, 2}]))
     error ('run_demos:barMissed', 'run_demos: a demo missed its bar (see above)');
   end
 end

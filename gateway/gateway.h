@@ -14,6 +14,14 @@
 // (gateway/octave). TOOLBOX_OCTAVE_NATIVE selects the second.
 #pragma once
 
+// Microsoft's compiler reports every Visual Studio 2017 to mex alike; the
+// oldest that compiles the toolbox is 15.5 (inline variables, with if
+// constexpr and nested namespaces from 15.3), so an older one stops here,
+// saying so, at the first file compiled.
+#if defined(_MSC_VER) && !defined(__clang__) && _MSC_VER < 1912
+#error "The toolbox needs Microsoft Visual C++ 2017 version 15.5 or later (C++17 inline variables): update Visual Studio"
+#endif
+
 #include <cstdint>
 
 #include "args.h"

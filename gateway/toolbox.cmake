@@ -273,8 +273,14 @@ function(toolbox_plugin name)
       target_compile_definitions(${name}_matlab PRIVATE TOOLBOX_BLAS_INT64=1)
     endif()
     if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-      # Every symbol found at link time, as for the other forms.
-      target_link_options(${name}_matlab PRIVATE -Wl,--no-undefined)
+      # Every symbol found at link time, as for the other forms. libstdc++
+      # goes into the MEX file: MATLAB loads its own first (R2017b's is
+      # GCC 5's, GLIBCXX_3.4.21), and a MEX file that needs a newer one
+      # fails to load ("GLIBCXX_3.4.xx not found"). GCC's unwinder stays
+      # the shared libgcc_s, the one every module of the process unwinds
+      # with (a copy of its own in the MEX file aborts an error raised by
+      # the host through the MEX file's frames).
+      target_link_options(${name}_matlab PRIVATE -Wl,--no-undefined -static-libstdc++)
     endif()
     set_target_properties(${name}_matlab PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${TOOLBOX_MATLAB_DIR})
     configure_file(${TOOLBOX_GATEWAY_DIR}/plugins/${name}.m ${TOOLBOX_MATLAB_DIR}/${name}.m COPYONLY)

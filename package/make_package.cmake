@@ -106,15 +106,37 @@ foreach(src ${objects})
   string(APPEND rules "${o}: ${src} | obj\n\t$(MKOCTFILE) -c $(INCLUDES) $< -o $@\n\n")
 endforeach()
 
+# Two programs the Makefile compiles to learn what mkoctfile's compiler and
+# linker take.
+file(WRITE ${top}/src/probe/openmp.cpp
+"// Builds where the compiler takes -fopenmp and brings its runtime.
+#include <omp.h>
+int main() { return omp_get_max_threads() > 0 ? 0 : 1; }
+")
+file(WRITE ${top}/src/probe/exports.cpp
+"// Links as a shared library where the linker takes a GNU version script.
+int toolboxProbe() { return 0; }
+")
+
 list(JOIN names " " names)
 file(WRITE ${top}/src/Makefile
 "# Builds the plug-ins' native form (oct-files) with Octave's mkoctfile; run
 # by `pkg install`. Every sum keeps the order the code states: no fused
-# multiply-add. The threads are OpenMP's, through the compiler's runtime.
+# multiply-add. The threads are OpenMP's, through the compiler's runtime,
+# where the compiler takes -fopenmp (Apple's clang does not: there every
+# kernel runs on one thread, as in the CMake build); the exports are kept
+# to the entry points by hidden visibility and, where the linker takes one
+# (not Apple's), a version script.
 MKOCTFILE ?= mkoctfile
 OCTAVE_CONFIG ?= octave-config
-export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden -fopenmp -DTOOLBOX_OCTAVE_NATIVE
-export LDFLAGS := -fopenmp -Wl,--version-script=gateway/octave/octFunction.map
+comma := ,
+TOOLBOX_CXX := $(shell $(MKOCTFILE) -p CXX)
+accepts = $(shell $(TOOLBOX_CXX) $(1) probe/$(2).cpp -o probe/$(2).out >/dev/null 2>&1 && echo yes; rm -f probe/$(2).out)
+OPENMP := $(if $(call accepts,-fopenmp,openmp),-fopenmp)
+EXPORTS := -Wl$(comma)--version-script=gateway/octave/octFunction.map
+EXPORTS := $(if $(call accepts,-shared -fPIC $(EXPORTS),exports),$(EXPORTS))
+export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden $(OPENMP) -DTOOLBOX_OCTAVE_NATIVE
+export LDFLAGS := $(OPENMP) $(EXPORTS)
 INCLUDES := -I. -Icore -Ichecks -Igateway -Igateway/plugins
 BLAS_LIBS := $(shell $(MKOCTFILE) -p BLAS_LIBS)
 ARCH := $(shell $(OCTAVE_CONFIG) -p CANONICAL_HOST_TYPE)-$(shell $(OCTAVE_CONFIG) -p API_VERSION)

@@ -2,8 +2,9 @@
 # The Windows build, made on Linux with MinGW-w64 and tested under Wine:
 # the kernels, the test host (which loads each NAME.mexw64 with LoadLibrary)
 # and its plug-ins, the stand-in BLAS; then every kernel and test-host test
-# runs as a Windows program, and the plug-ins' exports and BLAS imports are
-# checked. Usage: windows/build_and_test.sh [BUILD_DIR] (default build-windows).
+# runs as a Windows program (with nothing of MinGW's on Wine's path: every
+# program and plug-in carries MinGW's runtimes), and the plug-ins' exports
+# and imports are checked. Usage: windows/build_and_test.sh [BUILD_DIR] (default build-windows).
 # Needs g++-mingw-w64-x86-64-posix, wine and wine64 (scripts/setup.sh, test share).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

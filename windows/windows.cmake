@@ -5,12 +5,30 @@
 #   - the stand-in BLAS (tests/standin_blas.cpp) that the _blas plug-ins and the
 #     kernel tests link, unless TOOLBOX_BLAS_LIBS names another or the
 #     build is Octave's (which links Octave's own);
+#   - with MinGW, every program and DLL carries MinGW's runtimes in itself:
+#     GCC's (libgcc), the C++ library, the threads' (winpthread) and
+#     OpenMP's (libgomp), so that a plug-in loads on a Windows machine that
+#     has none of MinGW's DLLs (tests/CMakeLists.txt checks what each
+#     plug-in imports);
 #   - when cross-compiling, the tests run under Wine through wine-run.sh, a
-#     script made here with the build's own Wine prefix and the path to the
-#     MinGW runtime DLLs;
+#     script made here with the build's own Wine prefix, the build's DLLs
+#     on Wine's path and nothing of MinGW's;
 #   - the test windows.exports: each .mexw64 exports mexFunction alone, and
 #     the _blas ones import ddot or dcopy without an underscore.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+if(MINGW)
+  # A DLL that marks no export (the test host) exports every symbol of its
+  # own; of the runtimes, the linker leaves out GCC's and the C++ library's
+  # by itself, and is told to leave out the unwinder's, the threads' and
+  # OpenMP's, which would otherwise clash with each program's own copies.
+  add_link_options(-static -Wl,--exclude-libs,libgcc_eh.a:libpthread.a:libwinpthread.a:libgomp.a)
+  # FindOpenMP names libgomp's import library, which would bring back the
+  # DLL: -fopenmp alone lets the compiler link its runtime, statically here.
+  if(TARGET OpenMP::OpenMP_CXX)
+    set_property(TARGET OpenMP::OpenMP_CXX PROPERTY INTERFACE_LINK_LIBRARIES -fopenmp)
+  endif()
+endif()
 
 if(NOT TOOLBOX_BLAS_LIBS AND NOT TOOLBOX_OCTAVE)
   add_library(toolbox_standin_blas SHARED ${CMAKE_CURRENT_LIST_DIR}/../tests/standin_blas.cpp)
@@ -23,34 +41,17 @@ if(NOT TOOLBOX_BLAS_LIBS AND NOT TOOLBOX_OCTAVE)
 endif()
 
 if(CMAKE_CROSSCOMPILING)
-  # The MinGW runtime the programs and plug-ins load: GCC's (libgcc_s,
-  # libstdc++, libgomp) and the threads' (libwinpthread), found where the
-  # compiler keeps them.
-  set(_runtime_dirs)
-  foreach(dll libgcc_s_seh-1.dll libstdc++-6.dll libgomp-1.dll libwinpthread-1.dll)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
-                    OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(NOT IS_ABSOLUTE "${_path}" OR NOT EXISTS "${_path}")
-      message(FATAL_ERROR "The MinGW runtime ${dll} was not found by ${CMAKE_CXX_COMPILER}")
-    endif()
-    get_filename_component(_dir ${_path} DIRECTORY)
-    list(APPEND _runtime_dirs ${_dir})
-  endforeach()
-  list(REMOVE_DUPLICATES _runtime_dirs)
-
   find_program(WINE wine)
   find_program(WINEBOOT wineboot)
   if(NOT WINE OR NOT WINEBOOT)
     message(FATAL_ERROR "wine not found: the tests of the Windows build run under Wine (apt-get install wine wine64)")
   endif()
   # Wine finds DLLs along WINEPATH, given as Windows paths: the build's
-  # bin/ and the runtime, on the drive Z: that a new Wine prefix maps to /.
+  # bin/ (the test host, the stand-in BLAS), on the drive Z: that a new Wine
+  # prefix maps to /. Nothing of MinGW's: the programs and plug-ins carry
+  # its runtimes.
   set(WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-  set(_winepath)
-  foreach(dir ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${_runtime_dirs})
-    list(APPEND _winepath "Z:${dir}")
-  endforeach()
-  list(JOIN _winepath ";" WINE_PATH)
+  set(WINE_PATH "Z:${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
   configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
                  @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)

@@ -5,7 +5,7 @@ function [ok, why] = graphics_ready ()
 %   offers) and writes a tiny test figure; WHY says what failed when OK is
 %   false. The answer is remembered for the session.
   persistent known answer reason
-  if (! isempty (known))
+  if (~isempty (known))
     ok = answer;  why = reason;
     return;
   end

@@ -6,6 +6,13 @@
 
 #include "testhost.h"
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace {
 const testhost::Plugin& bad()
 {
@@ -81,3 +88,30 @@ TEST(TestHost, AFileThatCannotBeLoadedIsAnErrorNamingIt)
         EXPECT_GT(what.size(), ("testhost: cannot load " + missing + ": ").size()) << what;
     }
 }
+
+#ifdef _WIN32
+// On Windows each plug-in carries its OpenMP runtime, whose idle threads
+// wait in the plug-in's code once a team is done: a plug-in that has started
+// a team stays loaded when the host lets it go (as MATLAB's clear mex does);
+// one that has not unloads as any DLL does.
+TEST(TestHost, APluginThatStartedATeamStaysLoaded)
+{
+    const std::string path = testhost::pluginPath("nzfill");
+    const char* const module = "nzfill.mexw64";
+    const size_t n = 300000;  // a team of two: nzfill gives a thread 131072 values at least
+    testhost::Array S = testhost::dense(n, 1), v = testhost::dense(1, n),
+                    one = testhost::scalar(1), all = testhost::scalar(static_cast<double>(n));
+    ASSERT_EQ(0, _putenv_s("MEXTOOLBOX_THREADS", "2"));
+    {
+        testhost::Plugin p(path);
+        EXPECT_FALSE(p.call(0, {S.get(), v.get(), one.get()}).failed);
+    }
+    EXPECT_EQ(nullptr, GetModuleHandleA(module)) << "unloaded after a call on one thread";
+    {
+        testhost::Plugin p(path);
+        EXPECT_FALSE(p.call(0, {S.get(), v.get(), all.get()}).failed);
+    }
+    EXPECT_NE(nullptr, GetModuleHandleA(module)) << "still loaded after a team";
+    _putenv_s("MEXTOOLBOX_THREADS", "");
+}
+#endif

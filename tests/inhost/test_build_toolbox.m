@@ -14,6 +14,11 @@ function test_build_toolbox ()
   end
   version = strtrim (fileread (fullfile (root, 'VERSION')));
   assert (! isempty (strfind (fileread (fullfile (out, 'Contents.m')), ['% Version ' version])));
+  % The solvers and the demos, with their helpers and data, as a MATLAB
+  % user gets them.
+  [status, text] = system (sprintf ('"%s" "%s" "%s" mex', ...
+                                    fullfile (root, 'tests', 'check_toolbox_folder.sh'), root, out));
+  assert (status, 0, text);
 
   X = [0 3; 0 4];
   args = {X, [1 2 4], [1 2 6 1], [1 2 4 -1], [1 1 1 1], [3 5 7 2]};
@@ -30,11 +35,16 @@ function test_build_toolbox ()
   S = sparse ([1 0; 2 3]);
   nzfill (S, [7 8 9], 2);
   assert (nonzeros (S)', [7 8 3]);
-end
 
-function remove_tree (dir)
-  confirm_recursive_rmdir (false, 'local');
-  if (exist (dir, 'dir'))
-    rmdir (dir, 's');
-  end
+  % From that folder alone (the source tree's solvers and demos off the
+  % path): help, a solver with its private helpers, a demo with its own.
+  rmpath (fullfile (root, 'solvers'));
+  addpath (fullfile (out, 'examples'));
+  more_path = onCleanup (@() rmpath (fullfile (out, 'examples')));
+  assert (strncmp (which ('dgsolve'), out, numel (out)));
+  assert (strncmp (which ('demo_protein'), out, numel (out)));
+  assert (! isempty (strfind (evalc ('help (out)'), 'lrcomplete')));
+  assert (! isempty (strfind (evalc ('help dgsolve'), 'point coordinates from tables')));
+  r = demo_completion (60, struct ('verbose', false, 'fraction', 0.4, 'rank', 2));
+  assert (r.relError < 1e-6);
 end
