@@ -1,19 +1,38 @@
-// Threads for the kernels. A kernel splits its work so that every output is
-// formed by the same operations in the same order whatever the number of
-// threads: independent outputs are divided among them, ordered sums keep one
-// chain on one thread. Threads run only inside parallel(), which returns
-// when all of them are done: no thread outlives a call, and none of them
-// ever calls the host.
+// Threads for the kernels. A kernel cuts its independent outputs into many
+// pieces, and the threads of a team claim the pieces one at a time as they
+// go: every output is formed by the same operations in the same order
+// whichever thread claims its piece and whenever, so the bits are the same at
+// any number of threads and in any claiming order. Ordered sums keep one
+// chain on one thread at a time (inOrder below).
 //
-// The pool is OpenMP's, through the compiler's own runtime (the one the
-// hosts load for their own code).
+// A team never waits for a thread that has not started: the calling thread
+// starts claiming at once, helpers join when they get a processor, and a
+// helper that wakes after the last piece is claimed takes no part. So a
+// helper that loses its processor to other work delays a call by the piece
+// it holds at most. Waiting gives the processor back: idle helpers sleep
+// (they never spin between calls), and a wait inside a call spins for a few
+// microseconds only, then sleeps until it is woken.
+//
+// Where the team comes from: on Linux, a team of the toolbox's own (threads
+// started on the first call that wants them, asleep between calls, stopped
+// and joined when the plug-in is unloaded), since OpenMP's runtime (GCC's
+// libgomp, which the hosts load) cannot be told its wait policy once loaded:
+// its threads spin some milliseconds after every parallel region, and its
+// region's end waits for every thread of the team, started or not.
+// Elsewhere the team is an OpenMP parallel region (MSVC's OpenMP 2.0 is
+// enough: one `parallel` construct with `num_threads`,
+// omp_get_thread_num and omp_get_num_procs, no `omp for`), where every
+// helper takes part and unloading a DLL cannot join threads of its own; and
+// without OpenMP (Apple's clang) every kernel runs on the calling thread.
+// Threads run only inside a call: none of them ever calls the host.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
-#include <thread>
 
 #include "dispatch.h"
 
@@ -36,9 +55,8 @@ ThreadChoice chooseThreads(const char* requested, int available);
 // The processors in this process's affinity mask (at least 1).
 int availableProcessors();
 
-// The threads worth starting for `work` units when each thread should get
-// at least `minPerThread` of them (1 with ex.anySize): between 1 and
-// ex.threads.
+// The threads worth asking for `work` units when each thread should get at
+// least `minPerThread` of them (1 with ex.anySize): between 1 and ex.threads.
 inline int threadsFor(const Exec& ex, int64_t work, int64_t minPerThread)
 {
     const int64_t per = ex.anySize || minPerThread < 1 ? 1 : minPerThread;
@@ -48,63 +66,133 @@ inline int threadsFor(const Exec& ex, int64_t work, int64_t minPerThread)
     return useful < ex.threads ? static_cast<int>(useful) : ex.threads;
 }
 
-// The part t of T of the range 0 .. n-1, in `align`-sized steps: begin and
-// end of the t-th of T nearly equal consecutive pieces.
-inline void split(int64_t n, int t, int T, int64_t align, int64_t& begin, int64_t& end)
-{
-    const int64_t steps = (n + align - 1) / align;
-    const int64_t b = steps * t / T, e = steps * (t + 1) / T;
-    begin = b * align < n ? b * align : n;
-    end = e * align < n ? e * align : n;
-}
+// Pieces of `size` units covering `count` units: ceil(count / size).
+inline int64_t piecesOf(int64_t count, int64_t size) { return (count + size - 1) / size; }
 
-// Runs body(t, T) on a team of up to `threads` threads, t = 0 on the calling
-// thread, and returns when every one has finished. T is the team's size,
-// which the runtime may make smaller than asked for; a body must give the
-// same result for any T. With threads <= 1 the body runs here, alone.
-void parallel(int threads, void (*body)(void* context, int t, int T), void* context);
+// Runs body(context, h) on the calling thread (h = 0) and on up to
+// threads - 1 helpers (h = 1, 2, ...) that take part if they start before
+// body has returned on the calling thread; returns once body has returned on
+// the calling thread and on every helper that took part. A body must give
+// the same result whichever helpers take part: the calling thread alone
+// must be able to do all the work. At most kMaxHelpers helpers are started;
+// one call at a time uses them (a second calling thread meanwhile runs
+// alone).
+constexpr int kMaxHelpers = 255;
+void team(int threads, void (*body)(void* context, int h), void* context);
 
 template <class Body>
-void parallel(int threads, Body&& body)
+void team(int threads, Body&& body)
 {
     if (threads <= 1) {
-        body(0, 1);
+        body(0);
         return;
     }
-    parallel(threads, [](void* c, int t, int T) { (*static_cast<Body*>(c))(t, T); }, &body);
+    team(threads, [](void* c, int h) { (*static_cast<Body*>(c))(h); }, &body);
 }
 
-// Waiting in a loop: a pause at first, then, if the wait goes on (the thread
-// waited for may have lost its processor to other work), the processor is
-// handed over to whoever needs it.
-class Waiting {
+// For tests: helper h (1 and up; 0 turns it off) sleeps `micros`
+// microseconds before each piece it claims, so that the order in which
+// pieces are claimed and finished differs from run to run.
+void slowHelperForTesting(int h, int micros);
+// Called by a thread of a team before the piece it has just claimed.
+void beforePiece(int h);
+
+// piece(k) for k = 0 .. count-1, each once, claimed one at a time by the
+// calling thread and up to threads - 1 helpers.
+template <class Piece>
+void pieces(int threads, int64_t count, Piece&& piece)
+{
+    if (threads <= 1 || count <= 1) {
+        for (int64_t k = 0; k < count; ++k)
+            piece(k);
+        return;
+    }
+    std::atomic<int64_t> next{0};
+    team(count < threads ? static_cast<int>(count) : threads, [&](int h) {
+        for (int64_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < count;) {
+            beforePiece(h);
+            piece(k);
+        }
+    });
+}
+
+// range(begin, end) over 0 .. n-1: the whole of it on one thread, else in
+// pieces claimed by a team, each a multiple of `align` (but the last) and at
+// most about `piece` long, at least four a thread where n allows, so that a
+// helper that starts late or loses its processor holds back little.
+template <class Range>
+void ranges(int threads, int64_t n, int64_t align, int64_t piece, Range&& range)
+{
+    if (threads <= 1 || n <= align) {
+        range(int64_t(0), n);
+        return;
+    }
+    int64_t size = n / (4 * int64_t(threads));
+    if (size > piece)
+        size = piece;
+    size = size < align ? align : (size + align - 1) / align * align;
+    pieces(threads, piecesOf(n, size), [&](int64_t k) {
+        const int64_t begin = k * size;
+        range(begin, begin + size < n ? begin + size : n);
+    });
+}
+
+// Waiting for something another thread of the team makes true: spin a few
+// microseconds, then sleep until notify() (from the thread that made it
+// true, after making it so). `ready` is read again after every wake-up.
+class Parking {
 public:
-    void relax()
+    template <class Ready>
+    void wait(Ready&& ready)
     {
-        if (++spins_ < 4096) {
-#if defined(__x86_64__) || defined(__i386__)
-            __builtin_ia32_pause();
-#endif
-        } else {
-            std::this_thread::yield();
+        for (int spin = 0; spin < kSpins; ++spin) {
+            if (ready())
+                return;
+            relax();
+        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        sleepers_.fetch_add(1, std::memory_order_seq_cst);
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        while (!ready())
+            wake_.wait(lock);
+        sleepers_.fetch_sub(1, std::memory_order_relaxed);
+    }
+
+    // After the change that a waiter waits for: wakes the sleepers, if any
+    // (a futex call only when someone sleeps).
+    void notify()
+    {
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        if (sleepers_.load(std::memory_order_seq_cst) != 0) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            wake_.notify_all();
         }
     }
-    void reset() { spins_ = 0; }
 
 private:
-    int spins_ = 0;
+    static constexpr int kSpins = 256;  // some microseconds of pause
+    static void relax()
+    {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::atomic<int> sleepers_{0};
 };
 
 // Chunks 0 .. count-1 formed on a team and used in order on the calling
 // thread. form(k, slot) fills slot number `slot` (of `slots`) with chunk k,
 // on any thread of the team; use(k, slot) takes chunk k from it on the
-// calling thread alone, k = 0, 1, 2, ... in turn. A slot is filled again only
-// once its chunk has been used. While the next chunk is not ready, the
-// calling thread forms one itself. With one thread: form, use, form, use.
+// calling thread alone, k = 0, 1, 2, ... in turn. A slot is filled again
+// only once its chunk has been used. While the next chunk is not ready and
+// another can be claimed, the calling thread forms one itself; it waits only
+// for a chunk a helper holds. With one thread: form, use, form, use.
 template <class Form, class Use>
 void inOrder(int threads, int64_t count, int slots, Form&& form, Use&& use)
 {
-    if (threads <= 1 || slots < 1) {
+    if (threads <= 1 || slots < 1 || count <= 1) {
         for (int64_t k = 0; k < count; ++k) {
             form(k, 0);
             use(k, 0);
@@ -118,19 +206,19 @@ void inOrder(int threads, int64_t count, int slots, Form&& form, Use&& use)
         ready[s].store(-1, std::memory_order_relaxed);
     std::atomic<int64_t> claimed{0};  // chunks handed out to be formed
     std::atomic<int64_t> used{0};     // chunks used
-    auto formOne = [&](int64_t k) {
+    Parking formed, freed;            // the caller waits on one, helpers on the other
+    auto formOne = [&](int64_t k, int h) {
+        beforePiece(h);
         const int slot = static_cast<int>(k % slots);
         form(k, slot);
         ready[slot].store(k, std::memory_order_release);
+        formed.notify();
     };
-    parallel(threads, [&](int t, int) {
-        Waiting waiting;
-        if (t != 0) {
+    team(threads, [&](int h) {
+        if (h != 0) {
             for (int64_t k; (k = claimed.fetch_add(1, std::memory_order_relaxed)) < count;) {
-                while (used.load(std::memory_order_acquire) <= k - slots)
-                    waiting.relax();
-                waiting.reset();
-                formOne(k);
+                freed.wait([&] { return used.load(std::memory_order_acquire) > k - slots; });
+                formOne(k, h);
             }
             return;
         }
@@ -139,16 +227,17 @@ void inOrder(int threads, int64_t count, int slots, Form&& form, Use&& use)
             if (ready[slot].load(std::memory_order_acquire) == next) {
                 use(next, slot);
                 used.store(++next, std::memory_order_release);
-                waiting.reset();
+                freed.notify();
                 continue;
             }
             int64_t k = claimed.load(std::memory_order_relaxed);
             if (k < count && k < next + slots &&
                 claimed.compare_exchange_weak(k, k + 1, std::memory_order_relaxed)) {
-                formOne(k);
-                waiting.reset();
-            } else {
-                waiting.relax();
+                formOne(k, 0);
+            } else if (k >= next + slots || k >= count) {
+                // Every chunk that could be formed now is claimed: the next
+                // one is in a helper's hands.
+                formed.wait([&] { return ready[slot].load(std::memory_order_acquire) == next; });
             }
         }
     });
