@@ -4,10 +4,12 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
 #if defined(__linux__)
+#include <fcntl.h>
 #include <sched.h>
 #include <unistd.h>
 #define TBX_OWN_TEAM 1
@@ -62,6 +64,48 @@ ThreadChoice chooseThreads(const char* requested, int available)
 ThreadChoice threadCount()
 {
     return chooseThreads(std::getenv("MEXTOOLBOX_THREADS"), availableProcessors());
+}
+
+int freeProcessors()
+{
+#if defined(__linux__)
+    // The fourth field of /proc/loadavg, "running/total": the threads
+    // running or ready to run right now, this one included.
+    static std::atomic<int64_t> readAt{INT64_MIN};
+    static std::atomic<int> lastFree{1};
+    const int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    if (now - readAt.load(std::memory_order_relaxed) < 1000)
+        return lastFree.load(std::memory_order_relaxed);
+    int free = INT_MAX;
+    const int fd = open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        char text[128];
+        const ssize_t got = read(fd, text, sizeof text - 1);
+        close(fd);
+        if (got > 0) {
+            text[got] = '\0';
+            // Past three averages: "0.52 0.58 0.59 3/512 12345".
+            const char* p = text;
+            for (int field = 0; field < 3 && p; ++field) {
+                p = std::strchr(p, ' ');
+                if (p)
+                    ++p;
+            }
+            char* end = nullptr;
+            const long running = p ? std::strtol(p, &end, 10) : 0;
+            const long online = sysconf(_SC_NPROCESSORS_ONLN);
+            if (end != p && running > 0 && online > 0)
+                free = static_cast<int>(online - running + 1 > 1 ? online - running + 1 : 1);
+        }
+    }
+    lastFree.store(free, std::memory_order_relaxed);
+    readAt.store(now, std::memory_order_relaxed);
+    return free;
+#else
+    return INT_MAX;
+#endif
 }
 
 namespace {

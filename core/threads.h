@@ -55,15 +55,29 @@ ThreadChoice chooseThreads(const char* requested, int available);
 // The processors in this process's affinity mask (at least 1).
 int availableProcessors();
 
+// The processors that no thread runs on at this moment, the calling
+// thread's own among them (at least 1): on Linux, the processors online less
+// the threads running (the kernel's count in /proc/loadavg, read at most
+// once a millisecond); elsewhere as many as asked for.
+int freeProcessors();
+
 // The threads worth asking for `work` units when each thread should get at
-// least `minPerThread` of them (1 with ex.anySize): between 1 and ex.threads.
+// least `minPerThread` of them: between 1 and ex.threads, and no more than
+// the processors free now, so that a busy machine runs the call on the
+// calling thread, where a team would only queue behind other work. With
+// ex.anySize (the tests' way to split any work) neither limit applies.
 inline int threadsFor(const Exec& ex, int64_t work, int64_t minPerThread)
 {
-    const int64_t per = ex.anySize || minPerThread < 1 ? 1 : minPerThread;
-    const int64_t useful = work / per;
+    if (ex.anySize) {
+        const int64_t useful = work < 1 ? 1 : work;
+        return useful < ex.threads ? static_cast<int>(useful) : ex.threads;
+    }
+    const int64_t useful = work / (minPerThread < 1 ? 1 : minPerThread);
     if (useful < 2 || ex.threads < 2)
         return 1;
-    return useful < ex.threads ? static_cast<int>(useful) : ex.threads;
+    int threads = useful < ex.threads ? static_cast<int>(useful) : ex.threads;
+    const int free = freeProcessors();
+    return threads < free ? threads : free;
 }
 
 // Pieces of `size` units covering `count` units: ceil(count / size).
