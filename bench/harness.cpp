@@ -159,6 +159,31 @@ double serialAdds(int64_t count)
     return acc;
 }
 
+std::vector<double> uniform(std::mt19937_64& rng, size_t count, double lo, double hi)
+{
+    std::uniform_real_distribution<double> u(lo, hi);
+    std::vector<double> v(count);
+    for (double& x : v)
+        x = u(rng);
+    return v;
+}
+
+std::vector<double> randomTable(std::mt19937_64& rng, int64_t m, int64_t n, int cols, double side)
+{
+    std::vector<double> T(static_cast<size_t>(m * cols));
+    std::uniform_int_distribution<int64_t> point(1, n);
+    std::uniform_real_distribution<double> u(0.0, 1.2 * side);
+    const double codes[] = {1, -2, 0, -1, -3};
+    for (int64_t r = 0; r < m; ++r) {
+        T[r] = static_cast<double>(point(rng));
+        T[r + m] = static_cast<double>(point(rng));
+        T[r + 2 * m] = u(rng);
+        if (cols == 4)
+            T[r + 3 * m] = codes[r % 5];
+    }
+    return T;
+}
+
 std::string compareBits(const std::vector<double>& a, const std::vector<double>& b)
 {
     if (a.size() != b.size())

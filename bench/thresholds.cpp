@@ -50,33 +50,6 @@ double timeCall(const std::function<void(const tbx::Exec&)>& run, const tbx::Exe
     return best;
 }
 
-std::vector<double> uniform(std::mt19937_64& rng, size_t count, double lo, double hi)
-{
-    std::uniform_real_distribution<double> u(lo, hi);
-    std::vector<double> v(count);
-    for (double& x : v)
-        x = u(rng);
-    return v;
-}
-
-// m rows naming random pairs of n points, values near their distances,
-// type codes that select each weight and none.
-std::vector<double> table(std::mt19937_64& rng, int64_t m, int64_t n, int cols)
-{
-    std::vector<double> T(static_cast<size_t>(m * cols));
-    std::uniform_int_distribution<int64_t> point(1, n);
-    std::uniform_real_distribution<double> u(0.0, 12.0);
-    const double codes[] = {1, -2, 0, -1, -3};
-    for (int64_t r = 0; r < m; ++r) {
-        T[r] = static_cast<double>(point(rng));
-        T[r + m] = static_cast<double>(point(rng));
-        T[r + 2 * m] = u(rng);
-        if (cols == 4)
-            T[r + 3 * m] = codes[r % 5];
-    }
-    return T;
-}
-
 struct Geometry {
     std::vector<double> X, D, Lb, Ub, out, G;
     distgeom::Penalty p;
@@ -88,9 +61,9 @@ std::shared_ptr<Geometry> geometry(int64_t m)
     std::mt19937_64 rng(7);
     const int64_t n = 2000;
     g->X = uniform(rng, 3 * n, 0.0, 10.0);
-    g->D = table(rng, m, n, 3);
-    g->Lb = table(rng, m, n, 4);
-    g->Ub = table(rng, m, n, 4);
+    g->D = randomTable(rng, m, n, 3);
+    g->Lb = randomTable(rng, m, n, 4);
+    g->Ub = randomTable(rng, m, n, 4);
     g->out.resize(static_cast<size_t>(m));
     g->G.resize(g->X.size());
     g->p.X = {g->X.data(), 3, n};
