@@ -196,63 +196,96 @@ private:
     std::atomic<int> sleepers_{0};
 };
 
-// Chunks 0 .. count-1 formed on a team and used in order on the calling
-// thread. form(k, slot) fills slot number `slot` (of `slots`) with chunk k,
-// on any thread of the team; use(k, slot) takes chunk k from it on the
-// calling thread alone, k = 0, 1, 2, ... in turn. A slot is filled again
-// only once its chunk has been used. While the next chunk is not ready and
-// another can be claimed, the calling thread forms one itself; it waits only
-// for a chunk a helper holds. With one thread: form, use, form, use.
+// Chunks 0 .. count-1 formed on a team and used in order by `chains`
+// chains. form(k, slot) fills slot number `slot` (of `slots`) with chunk k;
+// use(c, k, slot) is chain c's use of chunk k, in the order k = 0, 1, 2, ...,
+// each chain used by one thread at a time: so what a chain accumulates is
+// formed by the same operations in the same order at any number of
+// threads. Chain c is used by thread c of the team (chain 0 by the calling
+// thread, always), or by another chain's thread where it lags behind. A slot
+// is filled again only once every chain has used its chunk. Every thread
+// takes whatever can be done next: a use of its chain first (the chains are
+// what the call waits for), else a chunk to form; a thread waits only when
+// neither is there, and the calling thread can do everything alone. With one thread: form, use by each chain, form, ...
 template <class Form, class Use>
-void inOrder(int threads, int64_t count, int slots, Form&& form, Use&& use)
+void inOrder(int threads, int64_t count, int slots, int chains, Form&& form, Use&& use)
 {
     if (threads <= 1 || slots < 1 || count <= 1) {
         for (int64_t k = 0; k < count; ++k) {
             form(k, 0);
-            use(k, 0);
+            for (int c = 0; c < chains; ++c)
+                use(c, k, 0);
         }
         return;
     }
-    // ready[s]: the chunk slot s holds (-1: none yet). Chunk k's slot,
-    // k % slots, is free once chunk k - slots has been used.
+    // ready[s]: the chunk slot s holds (-1: none yet).
     std::unique_ptr<std::atomic<int64_t>[]> ready(new std::atomic<int64_t>[slots]);
     for (int s = 0; s < slots; ++s)
         ready[s].store(-1, std::memory_order_relaxed);
+    // Chain c's next chunk, and whether a thread holds the chain.
+    struct Chain {
+        std::atomic<int64_t> next{0};
+        std::atomic<bool> held{false};
+    };
+    std::unique_ptr<Chain[]> chain(new Chain[chains]);
     std::atomic<int64_t> claimed{0};  // chunks handed out to be formed
-    std::atomic<int64_t> used{0};     // chunks used
-    Parking formed, freed;            // the caller waits on one, helpers on the other
-    auto formOne = [&](int64_t k, int h) {
-        beforePiece(h);
-        const int slot = static_cast<int>(k % slots);
-        form(k, slot);
-        ready[slot].store(k, std::memory_order_release);
-        formed.notify();
+    std::atomic<int64_t> progress{0};  // counts every chunk formed and used
+    Parking parking;
+    auto done = [&] {
+        progress.fetch_add(1, std::memory_order_release);
+        parking.notify();
+    };
+    // The first chunk some chain has not used: slots of earlier ones are free.
+    auto firstUnused = [&] {
+        int64_t m = count;
+        for (int c = 0; c < chains; ++c) {
+            const int64_t k = chain[c].next.load(std::memory_order_acquire);
+            m = k < m ? k : m;
+        }
+        return m;
     };
     team(threads, [&](int h) {
-        if (h != 0) {
-            for (int64_t k; (k = claimed.fetch_add(1, std::memory_order_relaxed)) < count;) {
-                freed.wait([&] { return used.load(std::memory_order_acquire) > k - slots; });
-                formOne(k, h);
+        for (;;) {
+            const int64_t seen = progress.load(std::memory_order_acquire);
+            bool worked = false;
+            // Thread h holds chain h, whose data then stays in its caches,
+            // and takes another chain's use only where that chain lags
+            // behind its own (its thread late, or not there); a thread
+            // beyond the chains forms chunks only.
+            const int64_t mine = h < chains ? chain[h].next.load(std::memory_order_acquire) : -1;
+            for (int i = 0; i < chains && !worked && mine >= 0; ++i) {
+                const int c = (i + h) % chains;
+                Chain& ch = chain[c];
+                const int64_t k = ch.next.load(std::memory_order_acquire);
+                if (k >= count || (i > 0 && k >= mine) ||
+                    ready[k % slots].load(std::memory_order_acquire) != k)
+                    continue;
+                bool free = false;
+                if (!ch.held.compare_exchange_strong(free, true, std::memory_order_acquire))
+                    continue;
+                if (ch.next.load(std::memory_order_relaxed) == k) {
+                    use(c, k, static_cast<int>(k % slots));
+                    ch.next.store(k + 1, std::memory_order_release);
+                    worked = true;
+                }
+                ch.held.store(false, std::memory_order_release);
             }
-            return;
-        }
-        for (int64_t next = 0; next < count;) {
-            const int slot = static_cast<int>(next % slots);
-            if (ready[slot].load(std::memory_order_acquire) == next) {
-                use(next, slot);
-                used.store(++next, std::memory_order_release);
-                freed.notify();
+            if (worked) {
+                done();
                 continue;
             }
             int64_t k = claimed.load(std::memory_order_relaxed);
-            if (k < count && k < next + slots &&
-                claimed.compare_exchange_weak(k, k + 1, std::memory_order_relaxed)) {
-                formOne(k, 0);
-            } else if (k >= next + slots || k >= count) {
-                // Every chunk that could be formed now is claimed: the next
-                // one is in a helper's hands.
-                formed.wait([&] { return ready[slot].load(std::memory_order_acquire) == next; });
+            if (k < count && k < firstUnused() + slots &&
+                claimed.compare_exchange_strong(k, k + 1, std::memory_order_relaxed)) {
+                beforePiece(h);
+                form(k, static_cast<int>(k % slots));
+                ready[k % slots].store(k, std::memory_order_release);
+                done();
+                continue;
             }
+            if (firstUnused() >= count)
+                return;
+            parking.wait([&] { return progress.load(std::memory_order_acquire) != seen; });
         }
     });
 }

@@ -285,8 +285,9 @@ TBX_AVX2 void allLanes(const Penalty& p, const PassWeights& c, double* G, const 
 // forms and stages each chunk's rows (their offsets, which of them update G,
 // their values or their s and F, how many violated rows have an unknown
 // code), four side by side as on one thread; the calling thread applies the
-// staged updates to G in row order, chunk after chunk, and prints each
-// chunk's diagnostics. So G receives every update of the single-threaded
+// staged updates to G in row order, chunk after chunk (tbx::inOrder, one
+// chain, which the calling thread holds), and prints each chunk's
+// diagnostics. So G receives every update of the single-threaded
 // loop, in its order, from one thread, and stays in that thread's cache; the
 // team takes over the forming of the rows, which is the part that may run
 // side by side.
@@ -390,7 +391,7 @@ void allTeam(const Penalty& p, const PassWeights& c, double* G, const PrintSink&
     const int slots = kSlotsPerThread * threads;
     std::vector<Slot> ring(static_cast<size_t>(slots));
     tbx::inOrder(
-        threads, static_cast<int64_t>(chunks.size()), slots,
+        threads, static_cast<int64_t>(chunks.size()), slots, 1,
         [&](int64_t n, int s) {
             const Chunk& k = chunks[static_cast<size_t>(n)];
             Slot& slot = ring[static_cast<size_t>(s)];
@@ -400,7 +401,7 @@ void allTeam(const Penalty& p, const PassWeights& c, double* G, const PrintSink&
             case Pass::upper: stage<Pass::upper, D, Lanes>(p.X, k, slot); break;
             }
         },
-        [&](int64_t n, int s) {
+        [&](int, int64_t n, int s) {
             const Chunk& k = chunks[static_cast<size_t>(n)];
             Slot& slot = ring[static_cast<size_t>(s)];
             switch (k.pass) {

@@ -218,10 +218,10 @@ double tablesPlain(const Penalty& p, const PassWeights& c, double acc)
 // ---- On a team of threads -------------------------------------------------
 // The rows of the three tables, in table order, are cut into chunks. The
 // team forms each chunk's terms (every row's, -0.0 for a row that adds
-// nothing) into a slot of a ring; the calling thread adds them to the one
-// running sum in row order, chunk after chunk, as they become ready, and
-// forms a chunk itself while the next one is not ready. The sum is the
-// single-threaded one, term for term.
+// nothing) into a slot of a ring; the one running sum takes them in row
+// order, chunk after chunk, as they become ready, on one thread at a time
+// (tbx::inOrder, one chain). The sum is the single-threaded one, term for
+// term.
 constexpr int64_t kChunk = 4096;      // rows a chunk
 constexpr int kSlotsPerThread = 4;    // chunks in the ring, per thread
 constexpr int64_t kMinRowsPerThread = 16384;
@@ -259,11 +259,11 @@ double tablesTeam(const Penalty& p, const PassWeights& c, double acc, tbx::Path 
     const int slots = kSlotsPerThread * threads;
     std::vector<double> ring(static_cast<size_t>(slots * kChunk));
     tbx::inOrder(
-        threads, static_cast<int64_t>(chunks.size()), slots,
+        threads, static_cast<int64_t>(chunks.size()), slots, 1,
         [&](int64_t k, int slot) {
             formChunk(p.X, chunks[static_cast<size_t>(k)], &ring[slot * kChunk], path);
         },
-        [&](int64_t k, int slot) {
+        [&](int, int64_t k, int slot) {
             const Chunk& chunk = chunks[static_cast<size_t>(k)];
             const double* term = &ring[slot * kChunk];
             for (int64_t r = 0; r < chunk.r1 - chunk.r0; ++r)

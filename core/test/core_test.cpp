@@ -131,17 +131,21 @@ TEST(Team, EveryPieceOnceAndChunksUsedInOrderWhateverTheClaimingOrder)
             for (const std::atomic<int>& c : covered)
                 EXPECT_EQ(1, c.load());
 
-            std::vector<int64_t> slots(3 * static_cast<size_t>(run.threads), -1), usedOrder;
+            // Two chains, each using every chunk in order from its slot.
+            std::vector<int64_t> slots(3 * static_cast<size_t>(run.threads), -1);
+            std::vector<int64_t> usedOrder[2];
             tbx::inOrder(
-                run.threads, count, static_cast<int>(slots.size()),
+                run.threads, count, static_cast<int>(slots.size()), 2,
                 [&](int64_t k, int s) { slots[static_cast<size_t>(s)] = k; },
-                [&](int64_t k, int s) {
+                [&](int c, int64_t k, int s) {
                     EXPECT_EQ(k, slots[static_cast<size_t>(s)]);
-                    usedOrder.push_back(k);
+                    usedOrder[c].push_back(k);
                 });
-            ASSERT_EQ(static_cast<size_t>(count), usedOrder.size());
-            for (int64_t k = 0; k < count; ++k)
-                EXPECT_EQ(k, usedOrder[static_cast<size_t>(k)]);
+            for (const std::vector<int64_t>& used : usedOrder) {
+                ASSERT_EQ(static_cast<size_t>(count), used.size());
+                for (int64_t k = 0; k < count; ++k)
+                    EXPECT_EQ(k, used[static_cast<size_t>(k)]);
+            }
         }
     }
     tbx::slowHelperForTesting(0, 0);
