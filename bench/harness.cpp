@@ -1,8 +1,17 @@
 #include "harness.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
+
+#if defined(__linux__)
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #include <immintrin.h>
@@ -157,6 +166,41 @@ double serialAdds(int64_t count)
     for (int64_t i = 0; i < count; ++i)
         acc = acc + x;
     return acc;
+}
+
+Busy::Busy(int count)
+{
+#if defined(__linux__)
+    const pid_t parent = getpid();
+    for (int i = 0; i < count; ++i) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(0);
+            volatile double x = 1.0;
+            for (;;)
+                x = x * 1.0000001 + 1e-9;
+        }
+        if (pid > 0)
+            pids_.push_back(pid);
+    }
+    // Let the scheduler spread them before anything is timed.
+    if (count > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+#else
+    (void)count;
+#endif
+}
+
+Busy::~Busy()
+{
+#if defined(__linux__)
+    for (int pid : pids_)
+        kill(pid, SIGKILL);
+    for (int pid : pids_)
+        waitpid(pid, nullptr, 0);
+#endif
 }
 
 std::vector<double> uniform(std::mt19937_64& rng, size_t count, double lo, double hi)

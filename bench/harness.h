@@ -112,6 +112,22 @@ inline void keep(const T& value)
     asm volatile("" : : "g"(&value) : "memory");
 }
 
+// ---- Load --------------------------------------------------------------------
+
+// `count` busy processes, spinning on arithmetic from construction to
+// destruction (killed then; they die with the benchmark too). Linux only;
+// elsewhere none.
+class Busy {
+public:
+    explicit Busy(int count);
+    ~Busy();
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    std::vector<int> pids_;
+};
+
 // ---- Data ------------------------------------------------------------------
 
 // `count` doubles drawn uniformly from [lo, hi).

@@ -10,21 +10,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
-#if defined(__linux__)
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 #include "distgeom/kernels.h"
 #include "distmatrix/kernels.h"
@@ -43,49 +36,6 @@ struct Row {
     Run run;
     double scaleTarget = 0;  // quiet: one thread / default must reach this (0: none)
     int rounds = 0;          // 0: the run's rounds
-};
-
-// ---- Busy processes --------------------------------------------------------
-// Each spins on arithmetic until it is killed; it dies with the benchmark.
-class Busy {
-public:
-    explicit Busy(int count)
-    {
-#if defined(__linux__)
-        const pid_t parent = getpid();
-        for (int i = 0; i < count; ++i) {
-            const pid_t pid = fork();
-            if (pid == 0) {
-                prctl(PR_SET_PDEATHSIG, SIGKILL);
-                if (getppid() != parent)
-                    _exit(0);
-                volatile double x = 1.0;
-                for (;;)
-                    x = x * 1.0000001 + 1e-9;
-            }
-            if (pid > 0)
-                pids_.push_back(pid);
-        }
-        // Let the scheduler spread them before anything is timed.
-        std::this_thread::sleep_for(std::chrono::milliseconds(count ? 300 : 0));
-#else
-        (void)count;
-#endif
-    }
-    ~Busy()
-    {
-#if defined(__linux__)
-        for (pid_t pid : pids_)
-            kill(pid, SIGKILL);
-        for (pid_t pid : pids_)
-            waitpid(pid, nullptr, 0);
-#endif
-    }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-private:
-    std::vector<int> pids_;
 };
 
 double msOf(const Run& run, const tbx::Exec& ex)

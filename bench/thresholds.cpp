@@ -1,8 +1,9 @@
 // toolbox_bench --thresholds: for each kernel, work of growing size timed on
 // one thread, on the team with the work split whatever its size, and on the
-// team by the kernel's own rule (small work stays on the calling thread).
-// Where the split first pays is where the rule should start the team; and by
-// the rule no size may be slower than on one thread.
+// team by the kernel's own rule (small work stays on the calling thread,
+// and a busy machine's calls too), quiet and beside one busy process. Where
+// the split first pays is where the rule should start the team; and by the
+// rule no size may be slower than on one thread, quiet or not.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -164,16 +165,24 @@ void thresholds(int threads, int rounds)
     const tbx::Path path = tbx::kernelPath().path;
     std::printf("each time: microseconds a call, the fastest of %d batches; path %s; team of %d\n\n",
                 rounds, tbx::pathName(path), threads);
-    std::printf("%-12s %-16s %9s %11s %11s %9s %11s %9s\n", "kernel", "unit", "size", "1 thread",
-                "team, split", "split/1", "team, rule", "rule/1");
+    std::printf("%-12s %-16s %9s %11s %11s %9s %11s %9s %11s %11s %9s\n", "kernel", "unit",
+                "size", "1 thread", "team, split", "split/1", "team, rule", "rule/1",
+                "1 busy: 1", "rule", "rule/1");
     for (const Sweep& sw : sweeps()) {
         for (int64_t size : sw.sizes) {
             const auto run = sw.make(size);
             const double one = timeCall(run, tbx::Exec{path, 1, false}, rounds);
             const double split = timeCall(run, tbx::Exec{path, threads, true}, rounds);
             const double rule = timeCall(run, tbx::Exec{path, threads, false}, rounds);
-            std::printf("%-12s %-16s %9lld %11.1f %11.1f %9.2f %11.1f %9.2f\n", sw.kernel, sw.unit,
-                        static_cast<long long>(size), one, split, split / one, rule, rule / one);
+            double busyOne, busyRule;
+            {
+                const Busy busy(1);
+                busyOne = timeCall(run, tbx::Exec{path, 1, false}, rounds);
+                busyRule = timeCall(run, tbx::Exec{path, threads, false}, rounds);
+            }
+            std::printf("%-12s %-16s %9lld %11.1f %11.1f %9.2f %11.1f %9.2f %11.1f %11.1f %9.2f\n",
+                        sw.kernel, sw.unit, static_cast<long long>(size), one, split, split / one,
+                        rule, rule / one, busyOne, busyRule, busyRule / busyOne);
             std::fflush(stdout);
         }
         std::printf("\n");
