@@ -66,17 +66,34 @@ ThreadChoice threadCount()
     return chooseThreads(std::getenv("MEXTOOLBOX_THREADS"), availableProcessors());
 }
 
+int freeProcessorsOf(const char* loadavg, long online)
+{
+    // Past three averages: "0.52 0.58 0.59 3/512 12345".
+    const char* p = loadavg;
+    for (int field = 0; field < 3 && p; ++field) {
+        p = std::strchr(p, ' ');
+        if (p)
+            ++p;
+    }
+    char* end = nullptr;
+    const long running = p ? std::strtol(p, &end, 10) : 0;
+    if (!p || end == p || *end != '/' || running < 1 || online < 1)
+        return INT_MAX;
+    return static_cast<int>(online - running + 1 > 1 ? online - running + 1 : 1);
+}
+
 int freeProcessors()
 {
 #if defined(__linux__)
     // The fourth field of /proc/loadavg, "running/total": the threads
     // running or ready to run right now, this one included.
-    static std::atomic<int64_t> readAt{INT64_MIN};
+    static std::atomic<int64_t> readAt{-1};  // microseconds; -1: never
     static std::atomic<int> lastFree{1};
     const int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
                             std::chrono::steady_clock::now().time_since_epoch())
                             .count();
-    if (now - readAt.load(std::memory_order_relaxed) < 1000)
+    const int64_t last = readAt.load(std::memory_order_relaxed);
+    if (last >= 0 && now >= last && now - last < 1000)
         return lastFree.load(std::memory_order_relaxed);
     int free = INT_MAX;
     const int fd = open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
@@ -86,18 +103,7 @@ int freeProcessors()
         close(fd);
         if (got > 0) {
             text[got] = '\0';
-            // Past three averages: "0.52 0.58 0.59 3/512 12345".
-            const char* p = text;
-            for (int field = 0; field < 3 && p; ++field) {
-                p = std::strchr(p, ' ');
-                if (p)
-                    ++p;
-            }
-            char* end = nullptr;
-            const long running = p ? std::strtol(p, &end, 10) : 0;
-            const long online = sysconf(_SC_NPROCESSORS_ONLN);
-            if (end != p && running > 0 && online > 0)
-                free = static_cast<int>(online - running + 1 > 1 ? online - running + 1 : 1);
+            free = freeProcessorsOf(text, sysconf(_SC_NPROCESSORS_ONLN));
         }
     }
     lastFree.store(free, std::memory_order_relaxed);

@@ -61,6 +61,10 @@ int availableProcessors();
 // once a millisecond); elsewhere as many as asked for.
 int freeProcessors();
 
+// The same from the text of /proc/loadavg and the processors online
+// (INT_MAX where the text says nothing).
+int freeProcessorsOf(const char* loadavg, long online);
+
 // The threads worth asking for `work` units when each thread should get at
 // least `minPerThread` of them: between 1 and ex.threads, and no more than
 // the processors free now, so that a busy machine runs the call on the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -98,6 +99,20 @@ TEST(Convert, TruncationTowardZeroAndTheMostNegativeIntegerOutsideTheRange)
     EXPECT_TRUE(tbx::columnInside(4, 3, 3));
     EXPECT_FALSE(tbx::columnInside(7, 3, 3));
     EXPECT_FALSE(tbx::columnInside(0, 3, 0));
+}
+
+// A team takes no more threads than the processors nobody runs on: the
+// running threads of /proc/loadavg (this one among them) against those
+// online; text that says nothing limits nothing.
+TEST(Team, FreeProcessorsFromTheRunningThreads)
+{
+    EXPECT_EQ(2, tbx::freeProcessorsOf("0.52 0.58 0.59 1/512 12345\n", 2));
+    EXPECT_EQ(1, tbx::freeProcessorsOf("1.00 0.58 0.59 2/512 12345\n", 2));
+    EXPECT_EQ(1, tbx::freeProcessorsOf("9.00 9.00 9.00 13/210 8785\n", 2));
+    EXPECT_EQ(6, tbx::freeProcessorsOf("0 0 0 3/99 1\n", 8));
+    for (const char* junk : {"", "0.5 0.5", "0.5 0.5 0.5 x/3 1", "0.5 0.5 0.5 0/3 1"})
+        EXPECT_EQ(INT_MAX, tbx::freeProcessorsOf(junk, 2)) << junk;
+    EXPECT_GE(tbx::freeProcessors(), 1);
 }
 
 // The team: at any thread count, with one helper slow or not, every piece
