@@ -281,8 +281,8 @@ TEST(NzfillLanes, BlockCopyAndOverlapActAsIfTheSourceWereReadFirst)
     src[8] = -0.0;
     for (int64_t n : {0, 1, 2, 3, 4, 5, 999, 1000})
         for (const testing_util::Team& team : testing_util::teams()) {
-        const testing_util::Slowed slowed(team);
-        const tbx::Exec& ex = team.ex;
+            const testing_util::Slowed slowed(team);
+            const tbx::Exec& ex = team.ex;
             std::vector<double> dst(1002, 3.5), expected(1002, 3.5), blas(1002, 3.5);
             lowrank::nzfillKernel(dst.data() + 1, src.data(), n, ex);
             lowrank::nzfillBlasKernel(TOOLBOX_DCOPY, blas.data() + 1, src.data(), n, ex);
