@@ -1,8 +1,17 @@
 #include "harness.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
+
+#if defined(__linux__)
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #include <immintrin.h>
@@ -157,6 +166,66 @@ double serialAdds(int64_t count)
     for (int64_t i = 0; i < count; ++i)
         acc = acc + x;
     return acc;
+}
+
+Busy::Busy(int count)
+{
+#if defined(__linux__)
+    const pid_t parent = getpid();
+    for (int i = 0; i < count; ++i) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(0);
+            volatile double x = 1.0;
+            for (;;)
+                x = x * 1.0000001 + 1e-9;
+        }
+        if (pid > 0)
+            pids_.push_back(pid);
+    }
+    // Let the scheduler spread them before anything is timed.
+    if (count > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+#else
+    (void)count;
+#endif
+}
+
+Busy::~Busy()
+{
+#if defined(__linux__)
+    for (int pid : pids_)
+        kill(pid, SIGKILL);
+    for (int pid : pids_)
+        waitpid(pid, nullptr, 0);
+#endif
+}
+
+std::vector<double> uniform(std::mt19937_64& rng, size_t count, double lo, double hi)
+{
+    std::uniform_real_distribution<double> u(lo, hi);
+    std::vector<double> v(count);
+    for (double& x : v)
+        x = u(rng);
+    return v;
+}
+
+std::vector<double> randomTable(std::mt19937_64& rng, int64_t m, int64_t n, int cols, double side)
+{
+    std::vector<double> T(static_cast<size_t>(m * cols));
+    std::uniform_int_distribution<int64_t> point(1, n);
+    std::uniform_real_distribution<double> u(0.0, 1.2 * side);
+    const double codes[] = {1, -2, 0, -1, -3};
+    for (int64_t r = 0; r < m; ++r) {
+        T[r] = static_cast<double>(point(rng));
+        T[r + m] = static_cast<double>(point(rng));
+        T[r + 2 * m] = u(rng);
+        if (cols == 4)
+            T[r + 3 * m] = codes[r % 5];
+    }
+    return T;
 }
 
 std::string compareBits(const std::vector<double>& a, const std::vector<double>& b)

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,13 @@ using CaseMaker = void (*)(const Sizes&, std::vector<Case>&);
 // thread (thresholds.cpp).
 void thresholds(int threads, int rounds);
 
+// Prints, for every kernel at the benchmark's sizes and at tiny ones, for
+// the kernel calls of one iteration of each solver, and (with `large`) for
+// obsprod and nzfill at 10^8 samples, the default threads against one
+// thread on a quiet machine and beside 1, P and P+1 busy processes (P the
+// processors), with the targets (load.cpp).
+void loaded(int rounds, bool quick, bool large);
+
 // Registers a subsystem's cases; used through BENCH_CASES.
 struct Registrar {
     Registrar(const char* subsystem, CaseMaker make);
@@ -103,6 +111,33 @@ inline void keep(const T& value)
 {
     asm volatile("" : : "g"(&value) : "memory");
 }
+
+// ---- Load --------------------------------------------------------------------
+
+// `count` busy processes, spinning on arithmetic from construction to
+// destruction (killed then; they die with the benchmark too). Linux only;
+// elsewhere none.
+class Busy {
+public:
+    explicit Busy(int count);
+    ~Busy();
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    std::vector<int> pids_;
+};
+
+// ---- Data ------------------------------------------------------------------
+
+// `count` doubles drawn uniformly from [lo, hi).
+std::vector<double> uniform(std::mt19937_64& rng, size_t count, double lo, double hi);
+
+// A table of m rows naming random pairs of n points, with values drawn from
+// [0, 1.2 side) (points spread over a cube of side `side` lie about that far
+// apart) and, with 4 columns, type codes that select each weight and none.
+std::vector<double> randomTable(std::mt19937_64& rng, int64_t m, int64_t n, int cols,
+                                double side = 10.0);
 
 // ---- Comparing bits -------------------------------------------------------
 

@@ -2,6 +2,7 @@
 // its physical limit, in one run on the same data, and prints the table.
 //
 //   toolbox_bench [--quick] [--rounds N] [--only NAME] [--times FILE] [--thresholds]
+//   toolbox_bench --load [--large] [--quick] [--rounds N]
 //
 // --quick uses small sizes (the smoke test: bits are checked, times mean
 // little). Each time is the fastest of N rounds; in every round each piece of
@@ -11,7 +12,10 @@
 // process may use), in the same rounds. --times writes each case's fast time
 // on 1 thread ("name ms" lines), which the Octave side of bench/run.sh sets
 // beside the plug-ins' times. --thresholds prints, instead, where threads
-// begin to pay for each kernel. The exit status is 1 when any fast result
+// begin to pay for each kernel. --load prints, instead, the default threads
+// against one thread on a quiet machine and beside busy processes it starts
+// itself (load.cpp); --large adds obsprod and nzfill at 10^8 samples. The
+// exit status is 1 when any fast result
 // differs from its reference.
 #include <algorithm>
 #include <chrono>
@@ -72,7 +76,7 @@ int main(int argc, char** argv)
     bench::Sizes sizes;
     int rounds = 9;
     std::string only, timesFile;
-    bool sweep = false;
+    bool sweep = false, load = false, large = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--quick")) {
             sizes.quick = true;
@@ -87,10 +91,14 @@ int main(int argc, char** argv)
             timesFile = argv[++i];
         } else if (!std::strcmp(argv[i], "--thresholds")) {
             sweep = true;
+        } else if (!std::strcmp(argv[i], "--load")) {
+            load = true;
+        } else if (!std::strcmp(argv[i], "--large")) {
+            large = true;
         } else {
             std::fprintf(stderr,
                          "usage: %s [--quick] [--rounds N] [--only NAME] [--times FILE] "
-                         "[--thresholds]\n",
+                         "[--thresholds] [--load [--large]]\n",
                          argv[0]);
             return 2;
         }
@@ -101,6 +109,10 @@ int main(int argc, char** argv)
                 cpuModel().c_str(), tbx::availableProcessors(), loadAverage().c_str());
     if (sweep) {
         bench::thresholds(team, rounds);
+        return 0;
+    }
+    if (load) {
+        bench::loaded(sizes.quick ? 3 : rounds, sizes.quick, large);
         return 0;
     }
     std::printf("each time: fastest of %d rounds, in ms; fast on 1 thread, team on %d\n\n",

@@ -1,8 +1,9 @@
 // toolbox_bench --thresholds: for each kernel, work of growing size timed on
 // one thread, on the team with the work split whatever its size, and on the
-// team by the kernel's own rule (small work stays on the calling thread).
-// Where the split first pays is where the rule should start the team; and by
-// the rule no size may be slower than on one thread.
+// team by the kernel's own rule (small work stays on the calling thread,
+// and a busy machine's calls too), quiet and beside one busy process. Where
+// the split first pays is where the rule should start the team; and by the
+// rule no size may be slower than on one thread, quiet or not.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -50,33 +51,6 @@ double timeCall(const std::function<void(const tbx::Exec&)>& run, const tbx::Exe
     return best;
 }
 
-std::vector<double> uniform(std::mt19937_64& rng, size_t count, double lo, double hi)
-{
-    std::uniform_real_distribution<double> u(lo, hi);
-    std::vector<double> v(count);
-    for (double& x : v)
-        x = u(rng);
-    return v;
-}
-
-// m rows naming random pairs of n points, values near their distances,
-// type codes that select each weight and none.
-std::vector<double> table(std::mt19937_64& rng, int64_t m, int64_t n, int cols)
-{
-    std::vector<double> T(static_cast<size_t>(m * cols));
-    std::uniform_int_distribution<int64_t> point(1, n);
-    std::uniform_real_distribution<double> u(0.0, 12.0);
-    const double codes[] = {1, -2, 0, -1, -3};
-    for (int64_t r = 0; r < m; ++r) {
-        T[r] = static_cast<double>(point(rng));
-        T[r + m] = static_cast<double>(point(rng));
-        T[r + 2 * m] = u(rng);
-        if (cols == 4)
-            T[r + 3 * m] = codes[r % 5];
-    }
-    return T;
-}
-
 struct Geometry {
     std::vector<double> X, D, Lb, Ub, out, G;
     distgeom::Penalty p;
@@ -88,9 +62,9 @@ std::shared_ptr<Geometry> geometry(int64_t m)
     std::mt19937_64 rng(7);
     const int64_t n = 2000;
     g->X = uniform(rng, 3 * n, 0.0, 10.0);
-    g->D = table(rng, m, n, 3);
-    g->Lb = table(rng, m, n, 4);
-    g->Ub = table(rng, m, n, 4);
+    g->D = randomTable(rng, m, n, 3);
+    g->Lb = randomTable(rng, m, n, 4);
+    g->Ub = randomTable(rng, m, n, 4);
     g->out.resize(static_cast<size_t>(m));
     g->G.resize(g->X.size());
     g->p.X = {g->X.data(), 3, n};
@@ -191,16 +165,24 @@ void thresholds(int threads, int rounds)
     const tbx::Path path = tbx::kernelPath().path;
     std::printf("each time: microseconds a call, the fastest of %d batches; path %s; team of %d\n\n",
                 rounds, tbx::pathName(path), threads);
-    std::printf("%-12s %-16s %9s %11s %11s %9s %11s %9s\n", "kernel", "unit", "size", "1 thread",
-                "team, split", "split/1", "team, rule", "rule/1");
+    std::printf("%-12s %-16s %9s %11s %11s %9s %11s %9s %11s %11s %9s\n", "kernel", "unit",
+                "size", "1 thread", "team, split", "split/1", "team, rule", "rule/1",
+                "1 busy: 1", "rule", "rule/1");
     for (const Sweep& sw : sweeps()) {
         for (int64_t size : sw.sizes) {
             const auto run = sw.make(size);
             const double one = timeCall(run, tbx::Exec{path, 1, false}, rounds);
             const double split = timeCall(run, tbx::Exec{path, threads, true}, rounds);
             const double rule = timeCall(run, tbx::Exec{path, threads, false}, rounds);
-            std::printf("%-12s %-16s %9lld %11.1f %11.1f %9.2f %11.1f %9.2f\n", sw.kernel, sw.unit,
-                        static_cast<long long>(size), one, split, split / one, rule, rule / one);
+            double busyOne, busyRule;
+            {
+                const Busy busy(1);
+                busyOne = timeCall(run, tbx::Exec{path, 1, false}, rounds);
+                busyRule = timeCall(run, tbx::Exec{path, threads, false}, rounds);
+            }
+            std::printf("%-12s %-16s %9lld %11.1f %11.1f %9.2f %11.1f %9.2f %11.1f %11.1f %9.2f\n",
+                        sw.kernel, sw.unit, static_cast<long long>(size), one, split, split / one,
+                        rule, rule / one, busyOne, busyRule, busyRule / busyOne);
             std::fflush(stdout);
         }
         std::printf("\n");

@@ -1,5 +1,6 @@
 // The vector vocabulary of every kernel's AVX2 path: the attribute that
-// compiles a function for AVX2, gathers of one coordinate from several
+// compiles a function for AVX2, the choice between a kernel's plain loop and
+// its lanes (onPath, below), gathers of one coordinate from several
 // columns, the 4-by-4 transpose, column offsets of four indices at once, and
 // stores that may bypass the caches.
 //
@@ -11,6 +12,8 @@
 
 #include <cstdint>
 
+#include "dispatch.h"
+
 // On 64-bit Windows the stack is 16-byte aligned, and GCC there (MinGW-w64)
 // has long spilled 32-byte vectors to it with aligned moves that fault on
 // such an address (GCC 12 realigns its frame; older ones, such as those of
@@ -20,7 +23,10 @@
 // which the CMake build adds and announces with TBX_UNALIGNED_VECTOR_MOVES);
 // other MinGW builds (an older toolchain, a build from the host's prompt)
 // run the plain loops.
-#if defined(__MINGW32__) && !defined(__clang__) && !defined(TBX_UNALIGNED_VECTOR_MOVES)
+// TBX_NO_SIMD builds the plain loops alone anywhere (a check that builds
+// without the AVX2 paths still compile).
+#if defined(TBX_NO_SIMD) || \
+    (defined(__MINGW32__) && !defined(__clang__) && !defined(TBX_UNALIGNED_VECTOR_MOVES))
 #define TBX_SIMD 0
 #elif (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #define TBX_SIMD 1
@@ -29,6 +35,61 @@
 #else
 #define TBX_SIMD 0
 #endif
+#if !TBX_SIMD
+// Declarations of lanes functions stay valid in builds without them; such
+// builds never call them (onPath), nor define them.
+#if defined(__GNUC__) || defined(__clang__)
+#define TBX_AVX2 __attribute__((unused))
+#else
+#define TBX_AVX2
+#endif
+#endif
+
+namespace tbx {
+
+// The number of coordinates (or rows) a lanes function is compiled for:
+// Dim<1> .. Dim<4>, or Dim<0> for a number known only when it runs.
+template <int D>
+struct Dim {
+    static constexpr int value = D;
+};
+
+// A kernel's one choice of code: on the AVX2 path, lanes(Dim<D>{}) with
+// D = d for d = 1 .. 4 and D = 0 for any other d; else plain(). In builds
+// without the AVX2 paths `lanes` is never called, so its body (a generic
+// lambda's) is never instantiated: lanes functions are defined under
+// #if TBX_SIMD alone and only declared elsewhere.
+template <class Lanes, class Plain>
+inline decltype(auto) onPath(Path path, int64_t d, Lanes&& lanes, Plain&& plain)
+{
+#if TBX_SIMD
+    if (path == Path::avx2) {
+        switch (d) {
+        case 1: return lanes(Dim<1>{});
+        case 2: return lanes(Dim<2>{});
+        case 3: return lanes(Dim<3>{});
+        case 4: return lanes(Dim<4>{});
+        default: return lanes(Dim<0>{});
+        }
+    }
+#endif
+    (void)path, (void)d, (void)lanes;
+    return plain();
+}
+
+// The same for a kernel whose lanes know no dimension: lanes() or plain().
+template <class Lanes, class Plain>
+inline decltype(auto) onPath(Path path, Lanes&& lanes, Plain&& plain)
+{
+#if TBX_SIMD
+    if (path == Path::avx2)
+        return lanes();
+#endif
+    (void)path, (void)lanes;
+    return plain();
+}
+
+}  // namespace tbx
 
 namespace tbx::simd {
 

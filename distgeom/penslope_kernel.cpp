@@ -101,7 +101,6 @@ void regularisation(const Points& X, double W4, double* G, int64_t e0, int64_t e
 // the updates of G, row by row in row order over the rows that contribute
 // (two rows may name the same point, so the order of the updates is kept).
 // Rows left after the last group of four take the plain loop.
-#if TBX_SIMD
 
 // Values staged (with D = 2 .. 4) for all coordinates of a row; with other
 // D the update forms them from the row weight s and the pair factor F.
@@ -116,6 +115,18 @@ struct StageView {
     double* s;       // row weight
     double* F;
 };
+
+template <int D>
+TBX_AVX2 void allLanes(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink);
+}  // namespace
+// (Outside the unnamed namespace: builds without the AVX2 paths declare it
+// and never define it.)
+TBX_AVX2 void regularisationLanes(const Points& X, double W4, double* G, int64_t e0, int64_t e1);
+namespace {
+template <int D>
+TBX_AVX2 inline void applyRow(const Points& X, double* G, const StageView& st, int64_t b);
+
+#if TBX_SIMD
 
 // Stages what the updates of rows b .. b+3 need: each row's values
 // (s * e[k]) * F, one row of coordinates after another, or s and F.
@@ -243,6 +254,8 @@ TBX_AVX2 void passLanes(const Points& X, const Table& T, const double* c, int64_
     passRows<P>(X, T, c, r, r1, G, sink);
 }
 
+}  // namespace
+
 // The regularisation pass: every element of G independent of the others.
 TBX_AVX2 void regularisationLanes(const Points& X, double W4, double* G, int64_t e0, int64_t e1)
 {
@@ -253,6 +266,8 @@ TBX_AVX2 void regularisationLanes(const Points& X, double W4, double* G, int64_t
                                               _mm256_mul_pd(w, _mm256_loadu_pd(X.X + e))));
     regularisation(X, W4, G, e, e1);
 }
+
+namespace {
 
 template <int D>
 TBX_AVX2 void allLanes(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink)
@@ -270,8 +285,9 @@ TBX_AVX2 void allLanes(const Penalty& p, const PassWeights& c, double* G, const 
 // forms and stages each chunk's rows (their offsets, which of them update G,
 // their values or their s and F, how many violated rows have an unknown
 // code), four side by side as on one thread; the calling thread applies the
-// staged updates to G in row order, chunk after chunk, and prints each
-// chunk's diagnostics. So G receives every update of the single-threaded
+// staged updates to G in row order, chunk after chunk (tbx::inOrder, one
+// chain, which the calling thread holds), and prints each chunk's
+// diagnostics. So G receives every update of the single-threaded
 // loop, in its order, from one thread, and stays in that thread's cache; the
 // team takes over the forming of the rows, which is the part that may run
 // side by side.
@@ -307,6 +323,9 @@ void stagePlain(const Points& X, const Chunk& k, Slot& slot)
     slot.staged = k.r1 - k.r0;
 }
 
+template <Pass P, int D>
+TBX_AVX2 void stageLanes(const Points& X, const Chunk& k, Slot& slot);
+
 #if TBX_SIMD
 // Four rows side by side, a block at a time as on one thread; the rows that
 // update G are copied to the slot.
@@ -335,99 +354,66 @@ TBX_AVX2 void stageLanes(const Points& X, const Chunk& k, Slot& slot)
     }
     slot.staged = r - k.r0;
 }
-
-template <int D>
-TBX_AVX2 void applyLanes(const Points& X, double* G, Slot& slot)
-{
-    const StageView view = slot.view();
-    for (int64_t b = 0; b < slot.count; ++b)
-        applyRow<D>(X, G, view, b);
-}
 #endif
 
-template <Pass P, int D>
-void stage(const Points& X, const Chunk& k, Slot& slot, bool lanes)
+template <Pass P, int D, bool Lanes>
+void stage(const Points& X, const Chunk& k, Slot& slot)
 {
     slot.count = slot.unknown = 0;
-#if TBX_SIMD
-    if (lanes) {
+    if constexpr (Lanes)
         stageLanes<P, D>(X, k, slot);
-        return;
-    }
-#endif
-    (void)lanes;
-    stagePlain<P>(X, k, slot);
+    else
+        stagePlain<P>(X, k, slot);
 }
 
 // The updates of the chunk's staged rows, in row order; then its last rows
 // if some were not staged; then its diagnostics.
-template <Pass P, int D>
-void apply(const Points& X, const Chunk& k, Slot& slot, double* G, const PrintSink& sink,
-           bool lanes)
+template <Pass P, int D, bool Lanes>
+void apply(const Points& X, const Chunk& k, Slot& slot, double* G, const PrintSink& sink)
 {
-#if TBX_SIMD
-    if (lanes)
-        applyLanes<D>(X, G, slot);
-#endif
-    if (!lanes)
+    if constexpr (Lanes) {
+        const StageView view = slot.view();
+        for (int64_t b = 0; b < slot.count; ++b)
+            applyRow<D>(X, G, view, b);
+    } else {
         for (int64_t b = 0; b < slot.count; ++b)
             updateRow(X.X, G, X.d, slot.oi[b], slot.oj[b], slot.s[b], slot.F[b]);
+    }
     passRows<P>(X, *k.T, k.c, k.r0 + slot.staged, k.r1, G, sink);
     reportUnknown(sink, Rule<P>::unknownText, slot.unknown * X.d);
 }
 
-template <int D>
+template <int D, bool Lanes>
 void allTeam(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink,
-             bool lanes, int threads)
+             int threads)
 {
     const std::vector<Chunk> chunks = chunksOf(p, c, kChunk);
     const int slots = kSlotsPerThread * threads;
     std::vector<Slot> ring(static_cast<size_t>(slots));
     tbx::inOrder(
-        threads, static_cast<int64_t>(chunks.size()), slots,
+        threads, static_cast<int64_t>(chunks.size()), slots, 1,
         [&](int64_t n, int s) {
             const Chunk& k = chunks[static_cast<size_t>(n)];
             Slot& slot = ring[static_cast<size_t>(s)];
             switch (k.pass) {
-            case Pass::distance: stage<Pass::distance, D>(p.X, k, slot, lanes); break;
-            case Pass::lower: stage<Pass::lower, D>(p.X, k, slot, lanes); break;
-            case Pass::upper: stage<Pass::upper, D>(p.X, k, slot, lanes); break;
+            case Pass::distance: stage<Pass::distance, D, Lanes>(p.X, k, slot); break;
+            case Pass::lower: stage<Pass::lower, D, Lanes>(p.X, k, slot); break;
+            case Pass::upper: stage<Pass::upper, D, Lanes>(p.X, k, slot); break;
             }
         },
-        [&](int64_t n, int s) {
+        [&](int, int64_t n, int s) {
             const Chunk& k = chunks[static_cast<size_t>(n)];
             Slot& slot = ring[static_cast<size_t>(s)];
             switch (k.pass) {
-            case Pass::distance: apply<Pass::distance, D>(p.X, k, slot, G, sink, lanes); break;
-            case Pass::lower: apply<Pass::lower, D>(p.X, k, slot, G, sink, lanes); break;
-            case Pass::upper: apply<Pass::upper, D>(p.X, k, slot, G, sink, lanes); break;
+            case Pass::distance: apply<Pass::distance, D, Lanes>(p.X, k, slot, G, sink); break;
+            case Pass::lower: apply<Pass::lower, D, Lanes>(p.X, k, slot, G, sink); break;
+            case Pass::upper: apply<Pass::upper, D, Lanes>(p.X, k, slot, G, sink); break;
             }
         });
-#if TBX_SIMD
-    if (lanes) {
+    if constexpr (Lanes)
         regularisationLanes(p.X, c.W4, G, 0, p.X.d * p.X.n);
-        return;
-    }
-#endif
-    regularisation(p.X, c.W4, G, 0, p.X.d * p.X.n);
-}
-
-void team(const Penalty& p, const PassWeights& c, double* G, const PrintSink& sink,
-          tbx::Path path, int threads)
-{
-#if TBX_SIMD
-    if (path == tbx::Path::avx2) {
-        switch (p.X.d) {
-        case 1: allTeam<1>(p, c, G, sink, true, threads); return;
-        case 2: allTeam<2>(p, c, G, sink, true, threads); return;
-        case 3: allTeam<3>(p, c, G, sink, true, threads); return;
-        case 4: allTeam<4>(p, c, G, sink, true, threads); return;
-        default: allTeam<0>(p, c, G, sink, true, threads); return;
-        }
-    }
-#endif
-    (void)path;
-    allTeam<0>(p, c, G, sink, false, threads);
+    else
+        regularisation(p.X, c.W4, G, 0, p.X.d * p.X.n);
 }
 
 }  // namespace
@@ -441,24 +427,19 @@ void penslopeKernel(const Penalty& p, double* G, const PrintSink& sink, const tb
     const PassWeights c(p.w);
     const int threads = tbx::threadsFor(ex, p.D.m + p.Lb.m + p.Ub.m, kMinRowsPerThread);
     if (threads > 1) {
-        team(p, c, G, sink, ex.path, threads);
+        tbx::onPath(
+            ex.path, p.X.d, [&](auto D) { allTeam<D.value, true>(p, c, G, sink, threads); },
+            [&] { allTeam<0, false>(p, c, G, sink, threads); });
         return;
     }
-#if TBX_SIMD
-    if (ex.path == tbx::Path::avx2) {
-        switch (p.X.d) {
-        case 1: allLanes<1>(p, c, G, sink); return;
-        case 2: allLanes<2>(p, c, G, sink); return;
-        case 3: allLanes<3>(p, c, G, sink); return;
-        case 4: allLanes<4>(p, c, G, sink); return;
-        default: allLanes<0>(p, c, G, sink); return;
-        }
-    }
-#endif
-    passRows<Pass::distance>(p.X, p.D, c.distance, 0, p.D.m, G, sink);
-    passRows<Pass::lower>(p.X, p.Lb, c.lower, 0, p.Lb.m, G, sink);
-    passRows<Pass::upper>(p.X, p.Ub, c.upper, 0, p.Ub.m, G, sink);
-    regularisation(p.X, c.W4, G, 0, p.X.d * p.X.n);
+    tbx::onPath(
+        ex.path, p.X.d, [&](auto D) { allLanes<D.value>(p, c, G, sink); },
+        [&] {
+            passRows<Pass::distance>(p.X, p.D, c.distance, 0, p.D.m, G, sink);
+            passRows<Pass::lower>(p.X, p.Lb, c.lower, 0, p.Lb.m, G, sink);
+            passRows<Pass::upper>(p.X, p.Ub, c.upper, 0, p.Ub.m, G, sink);
+            regularisation(p.X, c.W4, G, 0, p.X.d * p.X.n);
+        });
 }
 
 }  // namespace distgeom

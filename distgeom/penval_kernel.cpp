@@ -77,6 +77,12 @@ double regularisation(const Points& X, double w4, double acc)
 // order, a block behind, so that its additions, which have to wait for one
 // another, overlap with the independent work on the next block. Rows left
 // after the last group of four take the plain loop.
+template <Pass P, int D>
+TBX_AVX2 void termLanes(const Points& X, const Table& T, const double* c, int64_t r0,
+                        int64_t r1, double* out);
+template <int D>
+TBX_AVX2 double tablesLanes(const Penalty& p, const PassWeights& c, double acc);
+
 #if TBX_SIMD
 
 // The terms of rows r+b .. r+b+3 (offsets oi + b, oj + b), -0.0 for a row
@@ -212,34 +218,29 @@ double tablesPlain(const Penalty& p, const PassWeights& c, double acc)
 // ---- On a team of threads -------------------------------------------------
 // The rows of the three tables, in table order, are cut into chunks. The
 // team forms each chunk's terms (every row's, -0.0 for a row that adds
-// nothing) into a slot of a ring; the calling thread adds them to the one
-// running sum in row order, chunk after chunk, as they become ready, and
-// forms a chunk itself while the next one is not ready. The sum is the
-// single-threaded one, term for term.
+// nothing) into a slot of a ring; the one running sum takes them in row
+// order, chunk after chunk, as they become ready, on one thread at a time
+// (tbx::inOrder, one chain). The sum is the single-threaded one, term for
+// term.
 constexpr int64_t kChunk = 4096;      // rows a chunk
 constexpr int kSlotsPerThread = 4;    // chunks in the ring, per thread
 constexpr int64_t kMinRowsPerThread = 16384;
 
+// The terms of rows r0 .. r1-1 into out, -0.0 for a row that adds nothing.
+// With d = 0 no coordinate is read, and no point number was checked: the
+// plain loop then.
 template <Pass P>
 void formTerms(const Points& X, const Table& T, const double* c, int64_t r0, int64_t r1,
                double* out, tbx::Path path)
 {
-#if TBX_SIMD
-    // With d = 0 no coordinate is read, and no point number was checked.
-    if (path == tbx::Path::avx2 && X.d > 0) {
-        switch (X.d) {
-        case 1: termLanes<P, 1>(X, T, c, r0, r1, out); return;
-        case 2: termLanes<P, 2>(X, T, c, r0, r1, out); return;
-        case 3: termLanes<P, 3>(X, T, c, r0, r1, out); return;
-        case 4: termLanes<P, 4>(X, T, c, r0, r1, out); return;
-        default: termLanes<P, 0>(X, T, c, r0, r1, out); return;
-        }
-    }
-#endif
-    (void)path;
-    for (int64_t r = r0; r < r1; ++r)
-        if (!rowTerm<P>(X, T, c, r, out[r - r0]))
-            out[r - r0] = -0.0;
+    tbx::onPath(
+        X.d > 0 ? path : tbx::Path::plain, X.d,
+        [&](auto D) { termLanes<P, D.value>(X, T, c, r0, r1, out); },
+        [&] {
+            for (int64_t r = r0; r < r1; ++r)
+                if (!rowTerm<P>(X, T, c, r, out[r - r0]))
+                    out[r - r0] = -0.0;
+        });
 }
 
 void formChunk(const Points& X, const Chunk& k, double* out, tbx::Path path)
@@ -258,11 +259,11 @@ double tablesTeam(const Penalty& p, const PassWeights& c, double acc, tbx::Path 
     const int slots = kSlotsPerThread * threads;
     std::vector<double> ring(static_cast<size_t>(slots * kChunk));
     tbx::inOrder(
-        threads, static_cast<int64_t>(chunks.size()), slots,
+        threads, static_cast<int64_t>(chunks.size()), slots, 1,
         [&](int64_t k, int slot) {
             formChunk(p.X, chunks[static_cast<size_t>(k)], &ring[slot * kChunk], path);
         },
-        [&](int64_t k, int slot) {
+        [&](int, int64_t k, int slot) {
             const Chunk& chunk = chunks[static_cast<size_t>(k)];
             const double* term = &ring[slot * kChunk];
             for (int64_t r = 0; r < chunk.r1 - chunk.r0; ++r)
@@ -276,27 +277,17 @@ double tablesTeam(const Penalty& p, const PassWeights& c, double acc, tbx::Path 
 void penvalKernel(const Penalty& p, double* acc, const tbx::Exec& ex)
 {
     const PassWeights c(p.w);
-    double sum = *acc;
     const int threads = tbx::threadsFor(ex, p.D.m + p.Lb.m + p.Ub.m, kMinRowsPerThread);
-    if (threads > 1) {
-        *acc = regularisation(p.X, p.w.w4, tablesTeam(p, c, sum, ex.path, threads));
-        return;
-    }
-#if TBX_SIMD
-    // With d = 0 no coordinate is read, and no point number was checked.
-    if (ex.path == tbx::Path::avx2 && p.X.d > 0) {
-        switch (p.X.d) {
-        case 1: sum = tablesLanes<1>(p, c, sum); break;
-        case 2: sum = tablesLanes<2>(p, c, sum); break;
-        case 3: sum = tablesLanes<3>(p, c, sum); break;
-        case 4: sum = tablesLanes<4>(p, c, sum); break;
-        default: sum = tablesLanes<0>(p, c, sum); break;
-        }
-        *acc = regularisation(p.X, p.w.w4, sum);
-        return;
-    }
-#endif
-    *acc = regularisation(p.X, p.w.w4, tablesPlain(p, c, sum));
+    double sum = *acc;
+    if (threads > 1)
+        sum = tablesTeam(p, c, sum, ex.path, threads);
+    else
+        // With d = 0 no coordinate is read, and no point number was checked.
+        sum = tbx::onPath(
+            p.X.d > 0 ? ex.path : tbx::Path::plain, p.X.d,
+            [&](auto D) { return tablesLanes<D.value>(p, c, sum); },
+            [&] { return tablesPlain(p, c, sum); });
+    *acc = regularisation(p.X, p.w.w4, sum);
 }
 
 }  // namespace distgeom

@@ -39,6 +39,9 @@ void reportRows(const Points& X, const Table& T, int64_t r0, int64_t r1, double*
 // the test and the value, written into the lanes of violated rows only (a
 // masked store leaves the other entries untouched). Rows left after the last
 // group of four take the plain loop.
+template <Report R, int D>
+TBX_AVX2 void reportLanes(const Points& X, const Table& T, int64_t r0, int64_t r1, double* out);
+
 #if TBX_SIMD
 
 template <Report R, int D>
@@ -75,40 +78,30 @@ TBX_AVX2 void reportLanes(const Points& X, const Table& T, int64_t r0, int64_t r
 
 #endif  // TBX_SIMD
 
-// Rows r0 .. r1-1 on the path of `ex`.
+// Rows r0 .. r1-1 on the path of `ex`. With d = 0 no coordinate is read,
+// and no point number was checked: the plain loop then.
 template <Report R>
 void reportRange(const Points& X, const Table& T, int64_t r0, int64_t r1, double* out,
                  const tbx::Exec& ex)
 {
-#if TBX_SIMD
-    // With d = 0 no coordinate is read, and no point number was checked.
-    if (ex.path == tbx::Path::avx2 && X.d > 0) {
-        switch (X.d) {
-        case 1: reportLanes<R, 1>(X, T, r0, r1, out); return;
-        case 2: reportLanes<R, 2>(X, T, r0, r1, out); return;
-        case 3: reportLanes<R, 3>(X, T, r0, r1, out); return;
-        case 4: reportLanes<R, 4>(X, T, r0, r1, out); return;
-        default: reportLanes<R, 0>(X, T, r0, r1, out); return;
-        }
-    }
-#endif
-    (void)ex;
-    reportRows<R>(X, T, r0, r1, out);
+    tbx::onPath(
+        X.d > 0 ? ex.path : tbx::Path::plain, X.d,
+        [&](auto D) { reportLanes<R, D.value>(X, T, r0, r1, out); },
+        [&] { reportRows<R>(X, T, r0, r1, out); });
 }
 
-// Rows are independent: each thread takes a range of them, in whole blocks,
-// and writes only their entries. Fewer rows than this a thread are not
-// worth starting one for.
+// Rows are independent: a team claims them in pieces of whole blocks, each
+// piece's entries written by the thread that claimed it. Fewer rows than
+// this a thread are not worth asking for one; pieces are at most kPiece
+// rows (some tens of microseconds).
 constexpr int64_t kMinRowsPerThread = 8192;
+constexpr int64_t kPiece = 8192;
 
 template <Report R>
 void report(const Points& X, const Table& T, double* out, const tbx::Exec& ex)
 {
-    tbx::parallel(tbx::threadsFor(ex, T.m, kMinRowsPerThread), [&](int t, int nt) {
-        int64_t r0, r1;
-        tbx::split(T.m, t, nt, lanes::kBlock, r0, r1);
-        reportRange<R>(X, T, r0, r1, out, ex);
-    });
+    tbx::ranges(tbx::threadsFor(ex, T.m, kMinRowsPerThread), T.m, lanes::kBlock, kPiece,
+                [&](int64_t r0, int64_t r1) { reportRange<R>(X, T, r0, r1, out, ex); });
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 // pairsq: the upper triangle summed, the lower one copied from it.
-#include <atomic>
 #include <cstring>
 
 #include "kernels.h"
@@ -51,12 +50,13 @@ void plainRows(const double* X, int64_t d, int64_t n, double* Q, int64_t i0, int
 // aligned: then n is a multiple of 4 and the groups start where column 0
 // starts a cache line. Rows left before the first group and after the last
 // take the plain loop.
-#if TBX_SIMD
 
 // Points of at most this many coordinates are staged coordinate-major for
 // the group (kStage * 8 doubles on the stack); larger ones are gathered from
 // X for every tile.
 constexpr int64_t kStage = 32;
+
+#if TBX_SIMD
 
 // D = 1 .. 4: that many coordinates, known when compiling; D = 0: d of them,
 // staged; D = -1: d of them, gathered.
@@ -236,71 +236,52 @@ TBX_AVX2 void rowGroup(const double* X, int64_t d, int64_t n, double* Q, int64_t
     }
 }
 
+#endif  // TBX_SIMD
+
 // Columns in blocks of kBlock, each block swept by every group of rows that
 // has elements in it: the block's columns and the group's columns are the
 // only ones written meanwhile, which keeps the pages in the TLB. Blocks write
-// disjoint elements (the upper part of their columns, and its mirror), so the
-// threads of a team take them in turn, the heaviest (last) first.
+// disjoint elements (the upper part of their columns, and its mirror), so a
+// team claims them as pieces, the heaviest (last) first.
 constexpr int64_t kBlock = 64;
 
+// Block b of `blocks` (counted from the last) of rows first .. end-1.
 template <int D, bool Streaming>
-TBX_AVX2 void groups(const double* X, int64_t d, int64_t n, double* Q, int64_t first,
-                     int64_t end, std::atomic<int64_t>& taken)
+TBX_AVX2 void block(const double* X, int64_t d, int64_t n, double* Q, int64_t first, int64_t end,
+                    int64_t blocks, int64_t b);
+
+#if TBX_SIMD
+template <int D, bool Streaming>
+TBX_AVX2 void block(const double* X, int64_t d, int64_t n, double* Q, int64_t first, int64_t end,
+                    int64_t blocks, int64_t b)
 {
-    const int64_t blocks = (n - first + kBlock - 1) / kBlock;
-    for (int64_t b; (b = taken.fetch_add(1, std::memory_order_relaxed)) < blocks;) {
-        const int64_t c0 = first + (blocks - 1 - b) * kBlock;
-        const int64_t c1 = c0 + kBlock < n ? c0 + kBlock : n;
-        for (int64_t i0 = first; i0 < end && i0 < c1; i0 += 8)
-            rowGroup<D, Streaming>(X, d, n, Q, i0, c0, c1);
-    }
+    const int64_t c0 = first + (blocks - 1 - b) * kBlock;
+    const int64_t c1 = c0 + kBlock < n ? c0 + kBlock : n;
+    for (int64_t i0 = first; i0 < end && i0 < c1; i0 += 8)
+        rowGroup<D, Streaming>(X, d, n, Q, i0, c0, c1);
     if constexpr (Streaming)
-        _mm_sfence();  // this thread's streamed stores are done before Q is read
+        _mm_sfence();  // the block's streamed stores are done before Q is read
 }
-
-// Rows first .. end-1, end - first a multiple of 8.
-template <bool Streaming>
-void allGroups(const double* X, int64_t d, int64_t n, double* Q, int64_t first, int64_t end,
-               std::atomic<int64_t>& taken)
-{
-    switch (d) {
-    case 1: groups<1, Streaming>(X, d, n, Q, first, end, taken); break;
-    case 2: groups<2, Streaming>(X, d, n, Q, first, end, taken); break;
-    case 3: groups<3, Streaming>(X, d, n, Q, first, end, taken); break;
-    case 4: groups<4, Streaming>(X, d, n, Q, first, end, taken); break;
-    default:
-        if (d <= kStage)
-            groups<0, Streaming>(X, d, n, Q, first, end, taken);
-        else
-            groups<-1, Streaming>(X, d, n, Q, first, end, taken);
-    }
-}
-
 #endif  // TBX_SIMD
 
-// The plain loop on a team: rows in runs of eight, taken in turn. Row i
+// The plain loop on a team: rows in runs of eight, claimed as pieces. Row i
 // writes Q(i, j) and Q(j, i) for j >= i alone, so rows never meet.
 void plainTeam(const double* X, int64_t d, int64_t n, double* Q, int threads)
 {
-    std::atomic<int64_t> taken{0};
-    tbx::parallel(threads, [&](int, int) {
-        for (int64_t i0; (i0 = 8 * taken.fetch_add(1, std::memory_order_relaxed)) < n;)
-            plainRows(X, d, n, Q, i0, i0 + 8 < n ? i0 + 8 : n);
+    if (threads <= 1) {
+        plainRows(X, d, n, Q, 0, n);
+        return;
+    }
+    tbx::pieces(threads, tbx::piecesOf(n, 8), [&](int64_t k) {
+        plainRows(X, d, n, Q, 8 * k, 8 * k + 8 < n ? 8 * k + 8 : n);
     });
 }
 
-// Fewer elements of Q than this a thread are not worth starting one for.
-// (Measured: a team of two loses up to 1024 points, where Q still fits in the
-// caches of the one core that writes it, and gains from 2048 on.)
-constexpr int64_t kMinElementsPerThread = int64_t(1) << 21;
-
-}  // namespace
-
-namespace detail {
-
-void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streaming, int threads)
+// The lanes for points of D coordinates (D = 0: staged, up to kStage of
+// them; -1: more).
+template <int D>
+void lanes(const double* X, int64_t d, int64_t n, double* Q, bool streaming, int threads)
 {
-#if TBX_SIMD
     if (n < 16) {
         plainRows(X, d, n, Q, 0, n);
         return;
@@ -316,17 +297,38 @@ void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streamin
     const int64_t end = first + (n - first) / 8 * 8;
     plainRows(X, d, n, Q, 0, first);
     plainRows(X, d, n, Q, end, n);
-    std::atomic<int64_t> taken{0};
-    tbx::parallel(threads, [&](int, int) {
+    const int64_t blocks = (n - first + kBlock - 1) / kBlock;
+    tbx::pieces(threads, blocks, [&](int64_t b) {
         if (streaming)
-            allGroups<true>(X, d, n, Q, first, end, taken);
+            block<D, true>(X, d, n, Q, first, end, blocks, b);
         else
-            allGroups<false>(X, d, n, Q, first, end, taken);
+            block<D, false>(X, d, n, Q, first, end, blocks, b);
     });
-#else
-    (void)streaming;
-    plainTeam(X, d, n, Q, threads);
-#endif
+}
+
+// Fewer elements of Q than this a thread are not worth asking for one.
+// (Measured: a team of two loses up to 1024 points, where Q still fits in the
+// caches of the one core that writes it, and gains from 2048 on.)
+constexpr int64_t kMinElementsPerThread = int64_t(1) << 21;
+
+}  // namespace
+
+namespace detail {
+
+void pairsqLanes(const double* X, int64_t d, int64_t n, double* Q, bool streaming, int threads)
+{
+    tbx::onPath(
+        tbx::Path::avx2, d,
+        [&](auto D) {
+            if constexpr (D.value == 0) {
+                if (d > kStage) {
+                    lanes<-1>(X, d, n, Q, streaming, threads);
+                    return;
+                }
+            }
+            lanes<D.value>(X, d, n, Q, streaming, threads);
+        },
+        [&] { plainTeam(X, d, n, Q, threads); });
 }
 
 }  // namespace detail
@@ -340,13 +342,10 @@ void pairsqKernel(const double* X, int64_t d, int64_t n, double* Q, const tbx::E
         return;
     }
     const int threads = tbx::threadsFor(ex, n * n, kMinElementsPerThread);
-    if (ex.path == tbx::Path::avx2)
-        detail::pairsqLanes(X, d, n, Q,
-                            n * n * static_cast<int64_t>(sizeof(double)) >
-                                tbx::simd::kStreamingBytes,
-                            threads);
-    else
-        plainTeam(X, d, n, Q, threads);
+    const bool streaming = n * n * static_cast<int64_t>(sizeof(double)) > tbx::simd::kStreamingBytes;
+    tbx::onPath(
+        ex.path, [&] { detail::pairsqLanes(X, d, n, Q, streaming, threads); },
+        [&] { plainTeam(X, d, n, Q, threads); });
 }
 
 }  // namespace distmatrix

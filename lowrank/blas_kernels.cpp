@@ -10,19 +10,21 @@ namespace lowrank {
 
 namespace {
 // Fewer BLAS calls (obsprod_blas) or values (nzfill_blas) than these a
-// thread are not worth starting one for.
+// thread are not worth asking for one; a team claims them in pieces of at
+// most kProductPiece products or kValuePiece values.
 constexpr int64_t kMinProductsPerThread = 2048;
 constexpr int64_t kMinValuesPerThread = 32768;
+constexpr int64_t kProductPiece = 2048;
+constexpr int64_t kValuePiece = 32768;
 }  // namespace
 
-// Each thread makes the ddot_ calls of a range of products, each call as it
-// is made on one thread.
+// Each piece's ddot_ calls are made by the thread that claimed it, each call
+// as it is made on one thread.
 void obsprodBlasKernel(DotRoutine dot, const Factors& f, const Samples& s, double* v,
                        const tbx::Exec& ex, int64_t limit)
 {
-    tbx::parallel(tbx::threadsFor(ex, s.L, kMinProductsPerThread), [&](int t, int nt) {
-        int64_t k0, k1;
-        tbx::split(s.L, t, nt, 1, k0, k1);
+    tbx::ranges(tbx::threadsFor(ex, s.L, kMinProductsPerThread), s.L, 1, kProductPiece,
+                [&](int64_t k0, int64_t k1) {
         for (int64_t k = k0; k < k1; ++k) {
             const double* x = f.Xt;
             const double* y = f.Y;
@@ -48,13 +50,11 @@ void nzfillBlasKernel(CopyRoutine copy, double* dst, const double* src, int64_t 
     const uintptr_t bytes = static_cast<uintptr_t>(n > 0 ? n : 0) * sizeof(double);
     const bool overlap = n > 0 && d != s && !(d + bytes <= s || s + bytes <= d);
     if (!overlap) {
-        // Each thread hands dcopy_ a range of the values.
+        // Each piece of the values goes to dcopy_ from the thread that
+        // claimed it. (n <= 0: one call, which copies nothing.)
         const int threads = n > 0 ? tbx::threadsFor(ex, n, kMinValuesPerThread) : 1;
-        tbx::parallel(threads, [&](int t, int nt) {
-            int64_t i0, i1;
-            tbx::split(n, t, nt, 512, i0, i1);
-            if (nt == 1 || i1 > i0)
-                copyInChunks(copy, i1 - i0, src + i0, dst + i0, limit);
+        tbx::ranges(threads, n > 0 ? n : 0, 512, kValuePiece, [&](int64_t i0, int64_t i1) {
+            copyInChunks(copy, i1 - i0, src + i0, dst + i0, limit);
         });
         return;
     }

@@ -7,7 +7,10 @@
 #include "threads.h"
 
 namespace lowrank {
-namespace {
+
+// (Outside the unnamed namespace: builds without the AVX2 paths declare it
+// and never define it.)
+TBX_AVX2 void streamCopy(double* dst, const double* src, int64_t n);
 
 #if TBX_SIMD
 // A large copy, 128 bytes at a time: unaligned loads, stores aligned to 32
@@ -34,26 +37,27 @@ TBX_AVX2 void streamCopy(double* dst, const double* src, int64_t n)
 }
 #endif
 
+namespace {
+
 // Values i0 .. i1-1 of disjoint arrays, large copies streamed on the AVX2
 // path (total: the whole copy's size, which decides).
 void copyRange(double* dst, const double* src, int64_t i0, int64_t i1, int64_t total,
                const tbx::Exec& ex)
 {
-    const size_t bytes = static_cast<size_t>(i1 - i0) * sizeof(double);
-#if TBX_SIMD
-    if (ex.path == tbx::Path::avx2 && total * 8 >= tbx::simd::kStreamingBytes &&
-        reinterpret_cast<uintptr_t>(dst) % sizeof(double) == 0) {
-        streamCopy(dst + i0, src + i0, i1 - i0);
-        return;
-    }
-#endif
-    (void)ex, (void)total;
-    std::memcpy(dst + i0, src + i0, bytes);
+    const bool streamed = total * 8 >= tbx::simd::kStreamingBytes &&
+                          reinterpret_cast<uintptr_t>(dst) % sizeof(double) == 0;
+    tbx::onPath(
+        streamed ? ex.path : tbx::Path::plain, [&] { streamCopy(dst + i0, src + i0, i1 - i0); },
+        [&] {
+            std::memcpy(dst + i0, src + i0, static_cast<size_t>(i1 - i0) * sizeof(double));
+        });
 }
 
-// Disjoint arrays: each thread copies a range of the values, in whole pages.
-// Fewer values than this a thread are not worth starting one for.
+// Disjoint arrays: a team claims the values in pieces of whole pages. Fewer
+// values than this a thread are not worth asking for one; pieces are at
+// most kPiece values (256 KB).
 constexpr int64_t kMinValuesPerThread = 131072;
+constexpr int64_t kPiece = 32768;
 
 }  // namespace
 
@@ -74,11 +78,8 @@ void nzfillKernel(double* dst, const double* src, int64_t n, const tbx::Exec& ex
         return;
     }
     // Disjoint arrays: the move is a block copy.
-    tbx::parallel(tbx::threadsFor(ex, n, kMinValuesPerThread), [&](int t, int nt) {
-        int64_t i0, i1;
-        tbx::split(n, t, nt, 512, i0, i1);
-        copyRange(dst, src, i0, i1, n, ex);
-    });
+    tbx::ranges(tbx::threadsFor(ex, n, kMinValuesPerThread), n, 512, kPiece,
+                [&](int64_t i0, int64_t i1) { copyRange(dst, src, i0, i1, n, ex); });
 }
 
 }  // namespace lowrank

@@ -1,11 +1,17 @@
-// The choice of kernel path, and the conversions every kernel uses.
+// The choice of kernel path, the conversions every kernel uses, and the
+// team of threads.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <climits>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "convert.h"
 #include "dispatch.h"
+#include "threads.h"
 
 TEST(KernelPath, TheProcessorsBestUnlessTheEnvironmentSaysOtherwise)
 {
@@ -93,4 +99,69 @@ TEST(Convert, TruncationTowardZeroAndTheMostNegativeIntegerOutsideTheRange)
     EXPECT_TRUE(tbx::columnInside(4, 3, 3));
     EXPECT_FALSE(tbx::columnInside(7, 3, 3));
     EXPECT_FALSE(tbx::columnInside(0, 3, 0));
+}
+
+// A team takes no more threads than the processors nobody runs on: the
+// running threads of /proc/loadavg (this one among them) against those
+// online; text that says nothing limits nothing.
+TEST(Team, FreeProcessorsFromTheRunningThreads)
+{
+    EXPECT_EQ(2, tbx::freeProcessorsOf("0.52 0.58 0.59 1/512 12345\n", 2));
+    EXPECT_EQ(1, tbx::freeProcessorsOf("1.00 0.58 0.59 2/512 12345\n", 2));
+    EXPECT_EQ(1, tbx::freeProcessorsOf("9.00 9.00 9.00 13/210 8785\n", 2));
+    EXPECT_EQ(6, tbx::freeProcessorsOf("0 0 0 3/99 1\n", 8));
+    for (const char* junk : {"", "0.5 0.5", "0.5 0.5 0.5 x/3 1", "0.5 0.5 0.5 0/3 1"})
+        EXPECT_EQ(INT_MAX, tbx::freeProcessorsOf(junk, 2)) << junk;
+    EXPECT_GE(tbx::freeProcessors(), 1);
+}
+
+// The team: at any thread count, with one helper slow or not, every piece
+// is run exactly once, ranges cover 0 .. n-1 in aligned pieces, and inOrder
+// uses every chunk in order, from the slot it was formed into.
+TEST(Team, EveryPieceOnceAndChunksUsedInOrderWhateverTheClaimingOrder)
+{
+    struct Run {
+        int threads, slowMicros;
+    };
+    const Run runs[] = {{1, 0}, {2, 0}, {3, 0}, {8, 0}, {3, 300}, {8, 100}};
+    for (const Run& run : runs) {
+        tbx::slowHelperForTesting(run.slowMicros ? 1 : 0, run.slowMicros);
+        SCOPED_TRACE("threads " + std::to_string(run.threads) + " slow " +
+                     std::to_string(run.slowMicros));
+        for (int64_t count : {0, 1, 2, 7, 300}) {
+            std::vector<std::atomic<int>> done(static_cast<size_t>(count));
+            tbx::pieces(run.threads, count, [&](int64_t k) { done[static_cast<size_t>(k)]++; });
+            for (int64_t k = 0; k < count; ++k)
+                EXPECT_EQ(1, done[static_cast<size_t>(k)].load()) << "piece " << k;
+
+            std::vector<std::atomic<int>> covered(static_cast<size_t>(count * 5));
+            std::atomic<bool> misaligned{false};
+            tbx::ranges(run.threads, count * 5, 4, 16, [&](int64_t b, int64_t e) {
+                if (b % 4 != 0 || (e <= b && count > 0))
+                    misaligned = true;
+                for (int64_t i = b; i < e; ++i)
+                    covered[static_cast<size_t>(i)]++;
+            });
+            EXPECT_FALSE(misaligned);
+            for (const std::atomic<int>& c : covered)
+                EXPECT_EQ(1, c.load());
+
+            // Two chains, each using every chunk in order from its slot.
+            std::vector<int64_t> slots(3 * static_cast<size_t>(run.threads), -1);
+            std::vector<int64_t> usedOrder[2];
+            tbx::inOrder(
+                run.threads, count, static_cast<int>(slots.size()), 2,
+                [&](int64_t k, int s) { slots[static_cast<size_t>(s)] = k; },
+                [&](int c, int64_t k, int s) {
+                    EXPECT_EQ(k, slots[static_cast<size_t>(s)]);
+                    usedOrder[c].push_back(k);
+                });
+            for (const std::vector<int64_t>& used : usedOrder) {
+                ASSERT_EQ(static_cast<size_t>(count), used.size());
+                for (int64_t k = 0; k < count; ++k)
+                    EXPECT_EQ(k, used[static_cast<size_t>(k)]);
+            }
+        }
+    }
+    tbx::slowHelperForTesting(0, 0);
 }

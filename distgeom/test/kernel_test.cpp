@@ -319,8 +319,10 @@ void expectAllPathsMatch(const Config& c, double start, const std::vector<double
     const double* tables[] = {c.D.data(), c.Ub.data(), c.Lb.data()};
     const int rows[] = {c.mD, c.mU, c.mL};
 
-    for (const tbx::Exec& ex : testing_util::teams()) {
-        SCOPED_TRACE(testing_util::nameOf(ex));
+    for (const testing_util::Team& team : testing_util::teams()) {
+        const testing_util::Slowed slowed(team);
+        const tbx::Exec& ex = team.ex;
+        SCOPED_TRACE(testing_util::nameOf(team));
         EXPECT_TRUE(sameBits({expected}, {kernelValue(c, start, ex)})) << "penval";
         std::string printed;
         EXPECT_TRUE(sameBits(G, kernelSlope(c, &printed, ex, G0))) << "penslope";

@@ -38,7 +38,9 @@ double poison()
 std::vector<double> pairsq(const std::vector<double>& X, int64_t d, int64_t n)
 {
     std::vector<double> first;
-    for (const tbx::Exec& ex : testing_util::teams()) {
+    for (const testing_util::Team& team : testing_util::teams()) {
+        const testing_util::Slowed slowed(team);
+        const tbx::Exec& ex = team.ex;
         std::vector<double> Q(static_cast<size_t>(n * n), poison());
         distmatrix::pairsqKernel(X.data(), d, n, Q.data(), ex);
         for (int64_t i = 0; i < n; ++i)
@@ -46,7 +48,7 @@ std::vector<double> pairsq(const std::vector<double>& X, int64_t d, int64_t n)
                 EXPECT_EQ(bitsOf(Q[i + j * n]), bitsOf(Q[j + i * n])) << "not symmetric";
         if (first.empty())
             first = Q;
-        EXPECT_TRUE(sameBits(first, Q)) << testing_util::nameOf(ex);
+        EXPECT_TRUE(sameBits(first, Q)) << testing_util::nameOf(team);
     }
     return first;
 }

@@ -57,12 +57,14 @@ lowrank::Samples samplesOf(const Sample& s) { return {s.I.data(), s.J.data(), s.
 std::vector<double> loopForm(const Sample& s)
 {
     std::vector<double> first;
-    for (const tbx::Exec& ex : testing_util::teams()) {
+    for (const testing_util::Team& team : testing_util::teams()) {
+        const testing_util::Slowed slowed(team);
+        const tbx::Exec& ex = team.ex;
         std::vector<double> v(static_cast<size_t>(s.L), -7.0);
         lowrank::obsprodKernel(factorsOf(s), samplesOf(s), v.data(), ex);
         if (first.empty())
             first = v;
-        EXPECT_TRUE(sameBits(first, v)) << testing_util::nameOf(ex);
+        EXPECT_TRUE(sameBits(first, v)) << testing_util::nameOf(team);
     }
     return first;
 }
@@ -72,12 +74,14 @@ std::vector<double> loopForm(const Sample& s)
 std::vector<double> blasForm(const Sample& s, int64_t limit)
 {
     std::vector<double> first;
-    for (const tbx::Exec& ex : testing_util::teams()) {
+    for (const testing_util::Team& team : testing_util::teams()) {
+        const testing_util::Slowed slowed(team);
+        const tbx::Exec& ex = team.ex;
         std::vector<double> v(static_cast<size_t>(s.L), -7.0);
         lowrank::obsprodBlasKernel(TOOLBOX_DDOT, factorsOf(s), samplesOf(s), v.data(), ex, limit);
         if (first.empty())
             first = v;
-        EXPECT_TRUE(sameBits(first, v)) << testing_util::nameOf(ex);
+        EXPECT_TRUE(sameBits(first, v)) << testing_util::nameOf(team);
     }
     return first;
 }
@@ -276,13 +280,15 @@ TEST(NzfillLanes, BlockCopyAndOverlapActAsIfTheSourceWereReadFirst)
     src[7] = kNaN;
     src[8] = -0.0;
     for (int64_t n : {0, 1, 2, 3, 4, 5, 999, 1000})
-        for (const tbx::Exec& ex : testing_util::teams()) {
+        for (const testing_util::Team& team : testing_util::teams()) {
+            const testing_util::Slowed slowed(team);
+            const tbx::Exec& ex = team.ex;
             std::vector<double> dst(1002, 3.5), expected(1002, 3.5), blas(1002, 3.5);
             lowrank::nzfillKernel(dst.data() + 1, src.data(), n, ex);
             lowrank::nzfillBlasKernel(TOOLBOX_DCOPY, blas.data() + 1, src.data(), n, ex);
             ref::nzfill(expected.data() + 1, src.data(), n);
-            EXPECT_TRUE(sameBits(expected, dst)) << n << " " << testing_util::nameOf(ex);
-            EXPECT_TRUE(sameBits(expected, blas)) << n << " " << testing_util::nameOf(ex);
+            EXPECT_TRUE(sameBits(expected, dst)) << n << " " << testing_util::nameOf(team);
+            EXPECT_TRUE(sameBits(expected, blas)) << n << " " << testing_util::nameOf(team);
         }
     // Overlapping arrays (two parts of one array): every value is copied as
     // if the whole source were read first, in both forms, whatever the
