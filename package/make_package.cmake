@@ -18,13 +18,26 @@ configure_file(${SOURCE_DIR}/doc/Contents.m ${top}/inst/Contents.m @ONLY)
 # Every source keeps its path under src/; its object is named after that
 # path, so that a source shared by several plug-ins is compiled once, also by
 # a parallel make.
-set(shared_sources gateway/gateway.cpp gateway/octave/adaptor.cpp)
+# The native form's adaptor and the MEX form's: the Makefile builds one of
+# the two, by the Octave it finds (see CHECKED below).
+set(shared_sources gateway/gateway.cpp)
 file(GLOB core RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.cpp ${SOURCE_DIR}/checks/*.cpp)
 list(APPEND shared_sources ${core})
 file(GLOB headers RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.h ${SOURCE_DIR}/checks/*.h
      ${SOURCE_DIR}/gateway/*.h ${SOURCE_DIR}/gateway/plugins/*.h ${SOURCE_DIR}/distgeom/*.h
      ${SOURCE_DIR}/distmatrix/*.h ${SOURCE_DIR}/lowrank/*.h)
-set(files ${shared_sources} ${headers} gateway/octave/octFunction.map)
+set(adaptors gateway/octave/adaptor.cpp gateway/mex/adaptor.cpp)
+set(files ${shared_sources} ${adaptors} ${headers} gateway/octave/octFunction.map
+    gateway/mex/mexFunction.map)
+
+# The Octave API versions the native form has been checked against.
+file(STRINGS ${CHECKED} checked REGEX "^[ \t]*[^# \t]")
+set(checked_apis "")
+foreach(line ${checked})
+  string(REGEX MATCH "[^ \t]+" api "${line}")
+  string(APPEND checked_apis " ${api}")
+endforeach()
+string(STRIP "${checked_apis}" checked_apis)
 
 function(object_of src out)
   string(REGEX REPLACE "\\.[^.]*$" "" base ${src})
@@ -55,9 +68,9 @@ foreach(entry ${entries})
     list(GET fields 3 blas)
   endif()
   separate_arguments(kernels)
-  set(own gateway/plugins/${name}.cpp help/${name}_help.cpp ${kernels})
+  set(own gateway/plugins/${name}.cpp ${kernels})
   list(APPEND files gateway/plugins/${name}.cpp ${kernels})
-  list(APPEND objects ${own})
+  list(APPEND objects ${own} help/${name}_help.cpp)
   file(COPY ${HELP_DIR}/${name}_help.cpp DESTINATION ${top}/src/help)
   file(COPY ${SOURCE_DIR}/gateway/plugins/${name}.m DESTINATION ${top}/src/help)
   set(objs "")
@@ -65,11 +78,15 @@ foreach(entry ${entries})
     object_of(${src} o)
     string(APPEND objs " ${o}")
   endforeach()
+  object_of(help/${name}_help.cpp help_object)
   set(link "")
   if(blas STREQUAL "BLAS")
     set(link " $(BLAS_LIBS)")
   endif()
-  string(APPEND rules "${name}.oct:${objs}${shared_objects}\n\t$(MKOCTFILE) $^${link} -o $@\n\n")
+  string(APPEND rules "${name}.oct:${objs} ${help_object}${shared_objects} obj/gateway_octave_adaptor.o\n"
+                      "\t$(MKOCTFILE) $^${link} -o $@\n\n"
+                      "${name}.mex:${objs}${shared_objects} obj/gateway_mex_adaptor.o\n"
+                      "\t$(MKOCTFILE) --mex $^${link} -o $@\n\n")
   list(APPEND names ${name})
   if(NOT category STREQUAL last_category)
     string(APPEND index "${category}\n")
@@ -101,26 +118,43 @@ foreach(f ${files})
   file(COPY ${SOURCE_DIR}/${f} DESTINATION ${top}/src/${folder})
 endforeach()
 list(REMOVE_DUPLICATES objects)
-foreach(src ${objects})
+foreach(src ${objects} ${adaptors})
   object_of(${src} o)
   string(APPEND rules "${o}: ${src} | obj\n\t$(MKOCTFILE) -c $(INCLUDES) $< -o $@\n\n")
 endforeach()
 
 list(JOIN names " " names)
 file(WRITE ${top}/src/Makefile
-"# Builds the plug-ins' native form (oct-files) with Octave's mkoctfile; run
-# by `pkg install`. Every sum keeps the order the code states: no fused
-# multiply-add. The threads are OpenMP's, through the compiler's runtime.
+"# Builds the plug-ins with Octave's mkoctfile; run by `pkg install`. Every
+# sum keeps the order the code states: no fused multiply-add. The threads
+# are OpenMP's, through the compiler's runtime.
 MKOCTFILE ?= mkoctfile
 OCTAVE_CONFIG ?= octave-config
-export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden -fopenmp -DTOOLBOX_OCTAVE_NATIVE
-export LDFLAGS := -fopenmp -Wl,--version-script=gateway/octave/octFunction.map
 INCLUDES := -I. -Icore -Ichecks -Igateway -Igateway/plugins
 BLAS_LIBS := $(shell $(MKOCTFILE) -p BLAS_LIBS)
-ARCH := $(shell $(OCTAVE_CONFIG) -p CANONICAL_HOST_TYPE)-$(shell $(OCTAVE_CONFIG) -p API_VERSION)
+API_VERSION := $(shell $(OCTAVE_CONFIG) -p API_VERSION)
+ARCH := $(shell $(OCTAVE_CONFIG) -p CANONICAL_HOST_TYPE)-$(API_VERSION)
 PLUGINS := ${names}
 
-all: $(PLUGINS:%=%.oct) help
+# The native form (oct-files) reaches into Octave's own classes: it is built
+# for the API versions it has been checked against. On any other Octave the
+# MEX form, which uses Octave's published MEX interface alone, is built in
+# its place.
+CHECKED := ${checked_apis}
+ifneq ($(filter $(API_VERSION),$(CHECKED)),)
+FORM := oct
+FORM_FLAGS := -DTOOLBOX_OCTAVE_NATIVE
+EXPORTS := gateway/octave/octFunction.map
+else
+FORM := mex
+FORM_FLAGS :=
+EXPORTS := gateway/mex/mexFunction.map
+$(warning Octave $(shell $(OCTAVE_CONFIG) -p VERSION) ($(API_VERSION)) is not among the versions the native form has been checked against ($(CHECKED)): building the MEX form in its place)
+endif
+export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden -fopenmp $(FORM_FLAGS)
+export LDFLAGS := -fopenmp -Wl,--version-script=$(EXPORTS)
+
+all: $(PLUGINS:%=%.$(FORM)) help
 
 # The help files go beside the plug-ins, where `help NAME` and `test NAME`
 # look for them: pkg install moves inst/<arch> to the folder of the plug-ins.
@@ -132,7 +166,7 @@ obj:
 \tmkdir -p $@
 
 ${rules}clean:
-\trm -rf obj *.oct
+\trm -rf obj *.oct *.mex
 
 .PHONY: all clean help
 ")
