@@ -110,6 +110,21 @@ if(solver_helpers)
   file(COPY ${solver_helpers} DESTINATION ${top}/inst/private)
 endif()
 
+# The demos and their helpers, installed beside the solvers (their private
+# helpers beside the solvers' own), with the protein entry demo_protein
+# reads from the folder beside it (data/1hel.pdb).
+file(GLOB examples RELATIVE ${SOURCE_DIR}/examples ${SOURCE_DIR}/examples/*.m)
+file(GLOB example_helpers ${SOURCE_DIR}/examples/private/*.m)
+string(APPEND index "Demos and their helpers\n")
+foreach(f ${examples})
+  file(COPY ${SOURCE_DIR}/examples/${f} DESTINATION ${top}/inst)
+  string(REGEX REPLACE "\\.m$" "" example ${f})
+  string(APPEND index " ${example}\n")
+endforeach()
+file(COPY ${example_helpers} DESTINATION ${top}/inst/private)
+file(COPY ${SOURCE_DIR}/examples/data/1hel.pdb ${SOURCE_DIR}/examples/data/README.md
+     DESTINATION ${top}/inst/data)
+
 file(WRITE ${top}/INDEX "${NAME} >> Exact distance-geometry and low-rank kernels\n${index}")
 
 list(REMOVE_DUPLICATES files)
