@@ -95,33 +95,30 @@ foreach(entry ${entries})
   string(APPEND index " ${name}\n")
 endforeach()
 
-# The solvers: functions over the plug-ins, installed as they are.
-file(GLOB solvers RELATIVE ${SOURCE_DIR}/solvers ${SOURCE_DIR}/solvers/*.m)
-file(GLOB solver_helpers ${SOURCE_DIR}/solvers/private/*.m)
-if(solvers)
-  string(APPEND index "Solvers\n")
-  foreach(f ${solvers})
-    file(COPY ${SOURCE_DIR}/solvers/${f} DESTINATION ${top}/inst)
-    string(REGEX REPLACE "\\.m$" "" solver ${f})
-    string(APPEND index " ${solver}\n")
-  endforeach()
-endif()
-if(solver_helpers)
-  file(COPY ${solver_helpers} DESTINATION ${top}/inst/private)
-endif()
+# Octave functions installed as they are: those of FOLDER into inst/, with
+# a category of the index, and its private helpers into inst/private.
+function(install_functions folder category)
+  file(GLOB functions RELATIVE ${SOURCE_DIR}/${folder} ${SOURCE_DIR}/${folder}/*.m)
+  file(GLOB helpers ${SOURCE_DIR}/${folder}/private/*.m)
+  if(functions)
+    string(APPEND index "${category}\n")
+    foreach(f ${functions})
+      file(COPY ${SOURCE_DIR}/${folder}/${f} DESTINATION ${top}/inst)
+      string(REGEX REPLACE "\\.m$" "" function ${f})
+      string(APPEND index " ${function}\n")
+    endforeach()
+  endif()
+  if(helpers)
+    file(COPY ${helpers} DESTINATION ${top}/inst/private)
+  endif()
+  set(index "${index}" PARENT_SCOPE)
+endfunction()
 
-# The demos and their helpers, installed beside the solvers (their private
-# helpers beside the solvers' own), with the protein entry demo_protein
-# reads from the folder beside it (data/1hel.pdb).
-file(GLOB examples RELATIVE ${SOURCE_DIR}/examples ${SOURCE_DIR}/examples/*.m)
-file(GLOB example_helpers ${SOURCE_DIR}/examples/private/*.m)
-string(APPEND index "Demos and their helpers\n")
-foreach(f ${examples})
-  file(COPY ${SOURCE_DIR}/examples/${f} DESTINATION ${top}/inst)
-  string(REGEX REPLACE "\\.m$" "" example ${f})
-  string(APPEND index " ${example}\n")
-endforeach()
-file(COPY ${example_helpers} DESTINATION ${top}/inst/private)
+# The solvers: functions over the plug-ins. The demos and their helpers go
+# beside them (their private helpers beside the solvers' own), with the
+# protein entry demo_protein reads from the folder beside it (data/).
+install_functions(solvers "Solvers")
+install_functions(examples "Demos and their helpers")
 file(COPY ${SOURCE_DIR}/examples/data/1hel.pdb ${SOURCE_DIR}/examples/data/README.md
      DESTINATION ${top}/inst/data)
 
