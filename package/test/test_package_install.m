@@ -58,7 +58,7 @@ function test_package_install (tarball, testdirs)
   % dgsolve suffice here).
   where = which ('demo_protein');
   assert (strncmp (where, root, numel (root)), sprintf ('demo_protein runs from %s', where));
-  r = demo_protein ([], 'demo', struct ('maxTime', 5, 'verbose', false));
+  r = demo_protein ([], 'nmr', struct ('maxTime', 3, 'verbose', false));
   assert (strncmp (r.file, root, numel (root)) && r.n == 1001, r.file);
   assert (isfinite (r.rmsd) && size (r.X, 2) == 1001);
 
