@@ -14,6 +14,13 @@ function build_toolbox (outdir, names)
 %   into OUTDIR/examples. Afterwards: addpath (OUTDIR), and for the demos
 %   addpath (fullfile (OUTDIR, 'examples')).
 %
+%   In Octave it builds the MEX form, which uses Octave's published MEX
+%   interface alone, on every Octave version. The native form (oct-files),
+%   which reaches into Octave's own classes, comes from the CMake build or
+%   the Octave package, and only for the Octave versions it has been
+%   checked against (gateway/octave/checked_versions; elsewhere they too
+%   build the MEX form).
+%
 %   The toolbox needs a C++17 compiler: GCC 7, clang 5, Apple clang 10
 %   (Xcode 10), Microsoft Visual C++ 2017 (15.5), or later. The selected
 %   compiler is checked first; an older one (MATLAB's MinGW-w64 GCC 5.3 or

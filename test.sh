@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test of the toolbox on a Debian 12 machine, installing what is
-# missing first:
+# Runs every test of the toolbox on a Debian 12 or 13 machine, installing
+# what is missing first:
 #   1. the release build: kernel tests, test-host tests, Octave tests;
 #   2. the test host, its plug-ins and the unit tests again under
 #      AddressSanitizer and UndefinedBehaviorSanitizer;
@@ -39,7 +39,13 @@ CXX=clang++ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOLBOX
     -DTOOLBOX_BENCH=OFF -DTOOLBOX_TSAN=ON
 cmake --build build-tsan -j"$jobs"
 echo "== tests under ThreadSanitizer, OpenMP's synchronisation told to it by Archer"
+# Archer is LLVM's, of the same version as the clang that is installed
+# (/usr/lib/llvm-<version>/bin/clang beside /usr/lib/llvm-<version>/lib).
 archer="$(dirname "$(readlink -f "$(command -v clang++)")")/../lib/libarcher.so"
+if [ ! -f "$archer" ]; then
+  echo "test.sh: no libarcher.so beside clang ($archer): install libomp-dev" >&2
+  exit 1
+fi
 (cd build-tsan && OMP_TOOL_LIBRARIES="$archer" \
    TSAN_OPTIONS="ignore_noninstrumented_modules=1 halt_on_error=1" \
    ctest --output-on-failure -j"$jobs")

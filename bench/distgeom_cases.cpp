@@ -1,5 +1,6 @@
 // Benchmark cases of the distance-bound kernels: penval and penslope over
 // three tables, and the three reports over one table each.
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>

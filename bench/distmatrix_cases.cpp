@@ -1,5 +1,6 @@
 // Benchmark case of the squared distance matrix: pairsq over d = 3, n = 4000,
 // against writing the n*n doubles once (memset of the same buffer).
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>

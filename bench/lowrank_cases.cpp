@@ -1,6 +1,7 @@
 // Benchmark cases of the low-rank kernels: obsprod at r = 10, m = n = 1e4,
 // L = 1e6 random samples against streaming I, J and v once; nzfill of 1e7
 // values against memcpy of the same bytes.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>

@@ -16,8 +16,10 @@
 #     takes (TOOLBOX_BLAS_INT64; MATLAB's is 64 bits);
 #   toolbox_plugin(<name>)
 #     the plug-in, once per enabled host form:
-#       Octave, native  ${TOOLBOX_DIR}/<name>.oct       (TOOLBOX_OCTAVE)
-#       Octave, MEX     ${TOOLBOX_MEX_DIR}/<name>.mex   (TOOLBOX_OCTAVE)
+#       Octave, native  ${TOOLBOX_DIR}/<name>.oct       (TOOLBOX_OCTAVE, on a
+#                       checked Octave: TOOLBOX_OCTAVE_NATIVE)
+#       Octave, MEX     ${TOOLBOX_MEX_DIR}/<name>.mex   (TOOLBOX_OCTAVE; in
+#                       TOOLBOX_DIR where the native form is not built)
 #       test host       ${TESTHOST_PLUGIN_DIR}/<name>.so (TOOLBOX_TESTHOST;
 #                       <name>.mexw64 on Windows)
 #       MATLAB          ${TOOLBOX_MATLAB_DIR}/<name>.<mexext>, through
@@ -90,14 +92,39 @@ endforeach()
 if(TOOLBOX_OCTAVE)
   find_program(MKOCTFILE mkoctfile)
   if(NOT MKOCTFILE)
-    message(FATAL_ERROR "mkoctfile not found: install liboctave-dev, or configure with -DTOOLBOX_OCTAVE=OFF")
+    message(FATAL_ERROR "mkoctfile not found: install octave-dev, or configure with -DTOOLBOX_OCTAVE=OFF")
   endif()
-  foreach(var INCFLAGS OCTAVE_LIBS OCTLIBDIR BLAS_LIBS)
+  foreach(var INCFLAGS OCTAVE_LIBS OCTLIBDIR BLAS_LIBS API_VERSION OCTAVE_VERSION)
     execute_process(COMMAND ${MKOCTFILE} -p ${var} OUTPUT_VARIABLE _v OUTPUT_STRIP_TRAILING_WHITESPACE)
     separate_arguments(_v UNIX_COMMAND "${_v}")
     set(OCTAVE_${var} ${_v})
   endforeach()
   string(REPLACE "-I" "" OCTAVE_INCLUDE_DIRS "${OCTAVE_INCFLAGS}")
+
+  # The native form reaches into Octave's own classes: it is built only for
+  # the API versions its adaptor has been checked against. Elsewhere the MEX
+  # form, which uses Octave's published MEX interface alone, takes its place
+  # in TOOLBOX_DIR (and the tests of the native form run on it).
+  set(TOOLBOX_OCTAVE_CHECKED ${TOOLBOX_GATEWAY_DIR}/octave/checked_versions CACHE FILEPATH
+      "The Octave API versions the native adaptor has been checked against")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TOOLBOX_OCTAVE_CHECKED})
+  file(STRINGS ${TOOLBOX_OCTAVE_CHECKED} _checked REGEX "^[ \t]*[^# \t]")
+  set(TOOLBOX_OCTAVE_NATIVE OFF)
+  foreach(_line IN LISTS _checked)
+    string(REGEX MATCH "^[ \t]*[^ \t]+" _api "${_line}")
+    string(STRIP "${_api}" _api)
+    if(_api STREQUAL OCTAVE_API_VERSION)
+      set(TOOLBOX_OCTAVE_NATIVE ON)
+    endif()
+  endforeach()
+  if(TOOLBOX_OCTAVE_NATIVE)
+    message(STATUS "Octave ${OCTAVE_OCTAVE_VERSION} (${OCTAVE_API_VERSION}): the native form (oct-files) in ${TOOLBOX_DIR}")
+  else()
+    message(WARNING "Octave ${OCTAVE_OCTAVE_VERSION} (${OCTAVE_API_VERSION}) is not among the versions the "
+            "native form's adaptor has been checked against (${TOOLBOX_OCTAVE_CHECKED}): building the "
+            "MEX form for Octave in its place, in ${TOOLBOX_DIR}")
+    set(TOOLBOX_MEX_DIR ${TOOLBOX_DIR})
+  endif()
 endif()
 
 if(TOOLBOX_MATLAB)
@@ -218,7 +245,10 @@ function(toolbox_plugin name)
   set(mexmap ${TOOLBOX_GATEWAY_DIR}/mex/mexFunction.map)
 
   if(TOOLBOX_OCTAVE)
+    # Also what the package (package/) builds its native form with.
     _toolbox_help_source(${name} help)
+  endif()
+  if(TOOLBOX_OCTAVE AND TOOLBOX_OCTAVE_NATIVE)
     add_library(${name}_octave MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/octave/adaptor.cpp ${help})
     _toolbox_plugin_common(${name}_octave ${name})
     _toolbox_exports(${name}_octave ${TOOLBOX_GATEWAY_DIR}/octave/octFunction.map)
@@ -227,7 +257,9 @@ function(toolbox_plugin name)
     target_include_directories(${name}_octave PRIVATE ${OCTAVE_INCLUDE_DIRS})
     target_link_libraries(${name}_octave PRIVATE ${libs} ${blas} ${OCTAVE_OCTAVE_LIBS})
     target_link_directories(${name}_octave PRIVATE ${OCTAVE_OCTLIBDIR})
-
+    set_property(GLOBAL APPEND PROPERTY TOOLBOX_OCTAVE_TARGETS ${name}_octave)
+  endif()
+  if(TOOLBOX_OCTAVE)
     add_library(${name}_octave_mex MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp)
     _toolbox_plugin_common(${name}_octave_mex ${name})
     _toolbox_exports(${name}_octave_mex ${mexmap})
@@ -239,7 +271,7 @@ function(toolbox_plugin name)
     foreach(dir ${TOOLBOX_DIR} ${TOOLBOX_MEX_DIR})
       configure_file(${TOOLBOX_GATEWAY_DIR}/plugins/${name}.m ${dir}/${name}.m COPYONLY)
     endforeach()
-    set_property(GLOBAL APPEND PROPERTY TOOLBOX_OCTAVE_TARGETS ${name}_octave ${name}_octave_mex)
+    set_property(GLOBAL APPEND PROPERTY TOOLBOX_OCTAVE_TARGETS ${name}_octave_mex)
   endif()
 
   if(TOOLBOX_TESTHOST)

@@ -18,13 +18,26 @@ configure_file(${SOURCE_DIR}/doc/Contents.m ${top}/inst/Contents.m @ONLY)
 # Every source keeps its path under src/; its object is named after that
 # path, so that a source shared by several plug-ins is compiled once, also by
 # a parallel make.
-set(shared_sources gateway/gateway.cpp gateway/octave/adaptor.cpp)
+# The native form's adaptor and the MEX form's: the Makefile builds one of
+# the two, by the Octave it finds (see CHECKED below).
+set(shared_sources gateway/gateway.cpp)
 file(GLOB core RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.cpp ${SOURCE_DIR}/checks/*.cpp)
 list(APPEND shared_sources ${core})
 file(GLOB headers RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.h ${SOURCE_DIR}/checks/*.h
      ${SOURCE_DIR}/gateway/*.h ${SOURCE_DIR}/gateway/plugins/*.h ${SOURCE_DIR}/distgeom/*.h
      ${SOURCE_DIR}/distmatrix/*.h ${SOURCE_DIR}/lowrank/*.h)
-set(files ${shared_sources} ${headers} gateway/octave/octFunction.map)
+set(adaptors gateway/octave/adaptor.cpp gateway/mex/adaptor.cpp)
+set(files ${shared_sources} ${adaptors} ${headers} gateway/octave/octFunction.map
+    gateway/mex/mexFunction.map)
+
+# The Octave API versions the native form has been checked against.
+file(STRINGS ${CHECKED} checked REGEX "^[ \t]*[^# \t]")
+set(checked_apis "")
+foreach(line ${checked})
+  string(REGEX MATCH "[^ \t]+" api "${line}")
+  string(APPEND checked_apis " ${api}")
+endforeach()
+string(STRIP "${checked_apis}" checked_apis)
 
 function(object_of src out)
   string(REGEX REPLACE "\\.[^.]*$" "" base ${src})
@@ -55,9 +68,9 @@ foreach(entry ${entries})
     list(GET fields 3 blas)
   endif()
   separate_arguments(kernels)
-  set(own gateway/plugins/${name}.cpp help/${name}_help.cpp ${kernels})
+  set(own gateway/plugins/${name}.cpp ${kernels})
   list(APPEND files gateway/plugins/${name}.cpp ${kernels})
-  list(APPEND objects ${own})
+  list(APPEND objects ${own} help/${name}_help.cpp)
   file(COPY ${HELP_DIR}/${name}_help.cpp DESTINATION ${top}/src/help)
   file(COPY ${SOURCE_DIR}/gateway/plugins/${name}.m DESTINATION ${top}/src/help)
   set(objs "")
@@ -65,11 +78,15 @@ foreach(entry ${entries})
     object_of(${src} o)
     string(APPEND objs " ${o}")
   endforeach()
+  object_of(help/${name}_help.cpp help_object)
   set(link "")
   if(blas STREQUAL "BLAS")
     set(link " $(BLAS_LIBS)")
   endif()
-  string(APPEND rules "${name}.oct:${objs}${shared_objects}\n\t$(MKOCTFILE) $^${link} -o $@\n\n")
+  string(APPEND rules "${name}.oct:${objs} ${help_object}${shared_objects} obj/gateway_octave_adaptor.o\n"
+                      "\t$(MKOCTFILE) $^${link} -o $@\n\n"
+                      "${name}.mex:${objs}${shared_objects} obj/gateway_mex_adaptor.o\n"
+                      "\t$(MKOCTFILE) --mex $^${link} -o $@\n\n")
   list(APPEND names ${name})
   if(NOT category STREQUAL last_category)
     string(APPEND index "${category}\n")
@@ -78,20 +95,32 @@ foreach(entry ${entries})
   string(APPEND index " ${name}\n")
 endforeach()
 
-# The solvers: functions over the plug-ins, installed as they are.
-file(GLOB solvers RELATIVE ${SOURCE_DIR}/solvers ${SOURCE_DIR}/solvers/*.m)
-file(GLOB solver_helpers ${SOURCE_DIR}/solvers/private/*.m)
-if(solvers)
-  string(APPEND index "Solvers\n")
-  foreach(f ${solvers})
-    file(COPY ${SOURCE_DIR}/solvers/${f} DESTINATION ${top}/inst)
-    string(REGEX REPLACE "\\.m$" "" solver ${f})
-    string(APPEND index " ${solver}\n")
-  endforeach()
-endif()
-if(solver_helpers)
-  file(COPY ${solver_helpers} DESTINATION ${top}/inst/private)
-endif()
+# Octave functions installed as they are: those of FOLDER into inst/, with
+# a category of the index, and its private helpers into inst/private.
+function(install_functions folder category)
+  file(GLOB functions RELATIVE ${SOURCE_DIR}/${folder} ${SOURCE_DIR}/${folder}/*.m)
+  file(GLOB helpers ${SOURCE_DIR}/${folder}/private/*.m)
+  if(functions)
+    string(APPEND index "${category}\n")
+    foreach(f ${functions})
+      file(COPY ${SOURCE_DIR}/${folder}/${f} DESTINATION ${top}/inst)
+      string(REGEX REPLACE "\\.m$" "" function ${f})
+      string(APPEND index " ${function}\n")
+    endforeach()
+  endif()
+  if(helpers)
+    file(COPY ${helpers} DESTINATION ${top}/inst/private)
+  endif()
+  set(index "${index}" PARENT_SCOPE)
+endfunction()
+
+# The solvers: functions over the plug-ins. The demos and their helpers go
+# beside them (their private helpers beside the solvers' own), with the
+# protein entry demo_protein reads from the folder beside it (data/).
+install_functions(solvers "Solvers")
+install_functions(examples "Demos and their helpers")
+file(COPY ${SOURCE_DIR}/examples/data/1hel.pdb ${SOURCE_DIR}/examples/data/README.md
+     DESTINATION ${top}/inst/data)
 
 file(WRITE ${top}/INDEX "${NAME} >> Exact distance-geometry and low-rank kernels\n${index}")
 
@@ -101,7 +130,7 @@ foreach(f ${files})
   file(COPY ${SOURCE_DIR}/${f} DESTINATION ${top}/src/${folder})
 endforeach()
 list(REMOVE_DUPLICATES objects)
-foreach(src ${objects})
+foreach(src ${objects} ${adaptors})
   object_of(${src} o)
   string(APPEND rules "${o}: ${src} | obj\n\t$(MKOCTFILE) -c $(INCLUDES) $< -o $@\n\n")
 endforeach()
@@ -120,29 +149,45 @@ int toolboxProbe() { return 0; }
 
 list(JOIN names " " names)
 file(WRITE ${top}/src/Makefile
-"# Builds the plug-ins' native form (oct-files) with Octave's mkoctfile; run
-# by `pkg install`. Every sum keeps the order the code states: no fused
-# multiply-add. The threads are OpenMP's, through the compiler's runtime,
-# where the compiler takes -fopenmp (Apple's clang does not: there every
-# kernel runs on one thread, as in the CMake build); the exports are kept
-# to the entry points by hidden visibility and, where the linker takes one
-# (not Apple's), a version script.
+"# Builds the plug-ins with Octave's mkoctfile; run by `pkg install`. Every
+# sum keeps the order the code states: no fused multiply-add. The threads
+# are OpenMP's, through the compiler's runtime, where the compiler takes
+# -fopenmp (Apple's clang does not: there every kernel runs on one thread,
+# as in the CMake build); the exports are kept to the entry points by hidden
+# visibility and, where the linker takes one (not Apple's), a version script.
 MKOCTFILE ?= mkoctfile
 OCTAVE_CONFIG ?= octave-config
 comma := ,
 TOOLBOX_CXX := $(shell $(MKOCTFILE) -p CXX)
 accepts = $(shell $(TOOLBOX_CXX) $(1) probe/$(2).cpp -o probe/$(2).out >/dev/null 2>&1 && echo yes; rm -f probe/$(2).out)
 OPENMP := $(if $(call accepts,-fopenmp,openmp),-fopenmp)
-EXPORTS := -Wl$(comma)--version-script=gateway/octave/octFunction.map
-EXPORTS := $(if $(call accepts,-shared -fPIC $(EXPORTS),exports),$(EXPORTS))
-export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden $(OPENMP) -DTOOLBOX_OCTAVE_NATIVE
-export LDFLAGS := $(OPENMP) $(EXPORTS)
 INCLUDES := -I. -Icore -Ichecks -Igateway -Igateway/plugins
 BLAS_LIBS := $(shell $(MKOCTFILE) -p BLAS_LIBS)
-ARCH := $(shell $(OCTAVE_CONFIG) -p CANONICAL_HOST_TYPE)-$(shell $(OCTAVE_CONFIG) -p API_VERSION)
+API_VERSION := $(shell $(OCTAVE_CONFIG) -p API_VERSION)
+ARCH := $(shell $(OCTAVE_CONFIG) -p CANONICAL_HOST_TYPE)-$(API_VERSION)
 PLUGINS := ${names}
 
-all: $(PLUGINS:%=%.oct) help
+# The native form (oct-files) reaches into Octave's own classes: it is built
+# for the API versions it has been checked against. On any other Octave the
+# MEX form, which uses Octave's published MEX interface alone, is built in
+# its place.
+CHECKED := ${checked_apis}
+ifneq ($(filter $(API_VERSION),$(CHECKED)),)
+FORM := oct
+FORM_FLAGS := -DTOOLBOX_OCTAVE_NATIVE
+EXPORTS := gateway/octave/octFunction.map
+else
+FORM := mex
+FORM_FLAGS :=
+EXPORTS := gateway/mex/mexFunction.map
+$(warning Octave $(shell $(OCTAVE_CONFIG) -p VERSION) ($(API_VERSION)) is not among the versions the native form has been checked against ($(CHECKED)): building the MEX form in its place)
+endif
+VERSION_SCRIPT := -Wl$(comma)--version-script=$(EXPORTS)
+VERSION_SCRIPT := $(if $(call accepts,-shared -fPIC $(VERSION_SCRIPT),exports),$(VERSION_SCRIPT))
+export CXXFLAGS := -O2 -std=c++17 -ffp-contract=off -fvisibility=hidden $(OPENMP) $(FORM_FLAGS)
+export LDFLAGS := $(OPENMP) $(VERSION_SCRIPT)
+
+all: $(PLUGINS:%=%.$(FORM)) help
 
 # The help files go beside the plug-ins, where `help NAME` and `test NAME`
 # look for them: pkg install moves inst/<arch> to the folder of the plug-ins.
@@ -154,7 +199,7 @@ obj:
 \tmkdir -p $@
 
 ${rules}clean:
-\trm -rf obj *.oct
+\trm -rf obj *.oct *.mex
 
 .PHONY: all clean help
 ")

@@ -430,3 +430,16 @@ end
 %!error <needs n, D, Lb and Ub> dgsolve (2, [], [])
 %!error <Lb row 1 names a point> dgsolve (2, [], [1 3 1 1], [])
 %!error <unknown option> dgsolve (2, [], [], [], struct ('dimension', 3))
+
+%!demo
+%! % Twelve points of a helix from the distances of the pairs at most four
+%! % apart along it. The tables fix the points up to a rotation, a shift
+%! % and a mirror image, so every pair's distance comes back, the pairs
+%! % no table names among them.
+%! k = 0:11;
+%! P = [cos(k); sin(k); 0.4 * k];
+%! [I, J] = find (triu (ones (12), 1) - triu (ones (12), 5));
+%! D = [I, J, sqrt(sum ((P(:, I) - P(:, J)) .^ 2, 1))'];
+%! X = dgsolve (12, D, [], []);
+%! fprintf ('%d of the 66 distances given; largest miss over all 66: %.1e\n', ...
+%!          size (D, 1), max (max (abs (sqrt (pairsq (X)) - sqrt (pairsq (P))))));

@@ -9,18 +9,23 @@ shift
 status=0
 for f in "$@"; do
   dump=$("$objdump" -p "$f") || { echo "$f: $objdump cannot read it"; status=1; continue; }
-  # The export table lists one "[ordinal] name" line per exported name.
+  # The export table lists one "[ordinal] name" line per exported name
+  # (binutils 2.41 and later put a heading line above them and the hint
+  # before the name).
   exported=$(awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next }
+                  on && /^\t *Ordinal +Hint +Name/ { next }
                   on && /^\t\[ *[0-9]+\] / { print $NF; next }
                   on { on = 0 }' <<<"$dump" | grep -vx mexfilerequiredapiversion | sort -u)
   if [ "$exported" != "mexFunction" ]; then
     echo "$f exports: ${exported:-nothing} (wanted mexFunction alone)"
     status=1
   fi
-  # What it takes from a BLAS: the lines "<address> <hint> <name>" under a
-  # "DLL Name:" naming one.
+  # What it takes from a BLAS: the lines "<address> <hint> <name>" (binutils
+  # 2.41 and later: "<address> <ordinal> <hint> <name>") under a "DLL Name:"
+  # naming one, up to the blank line that ends its list.
   imported=$(awk '/DLL Name:/ { blas = tolower($NF) ~ /blas/; next }
-                  blas && NF == 3 && $2 ~ /^[0-9]+$/ { print $3 }' <<<"$dump")
+                  blas && NF == 0 { blas = 0; next }
+                  blas && NF >= 3 && $(NF - 1) ~ /^[0-9a-fA-F]+$/ { print $NF }' <<<"$dump")
   name=$(basename "$f"); name=${name%.*}
   case "$name" in
     obsprod_blas) routine=ddot ;;

@@ -2,6 +2,7 @@
 // caught, and the documented behaviour passes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "contract.h"

@@ -116,3 +116,16 @@ end
 %!error id=nzfill:badCount nzfill (sparse (1), 1, -1)
 %!error id=nzfill:countTooLarge nzfill (sparse ([1 2], [1 2], [1 2]), [1 2 3], 3)
 %!error id=nzfill:countTooLarge nzfill (sparse ([1 2], [1 2], [1 2]), 1, 2)
+
+%!demo
+%! % The residual of a rank-1 guess at the sampled entries of A, written in
+%! % place into a sparse matrix of the samples' pattern: find lists the
+%! % samples in the storage order nzfill writes in. Where the guess is
+%! % right the residual is 0, and the entry stays stored.
+%! A = sparse ([1 3 2 4 1], [1 1 2 3 4], [2 5 1 8 3], 4, 4);
+%! [I, J, a] = find (A);
+%! Xt = [1 1 1 2];  Y = [2 1 4 2];
+%! R = A * 1;             % a matrix of its own to write into
+%! nzfill (R, a.' - obsprod (Xt, Y, I, J, numel (I)), nnz (R));
+%! residual = full (R)
+%! stored = nnz (R)

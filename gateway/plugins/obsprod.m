@@ -62,3 +62,13 @@ end
 %!error id=obsprod:indexTooShort obsprod (Xt, Y, [1 2], 1, 2)
 %!error id=obsprod:columnOutside obsprod (Xt, Y, [1 3], [1 1], 2)
 %!error id=obsprod:columnOutside obsprod (Xt, Y, 1, NaN, 1)
+
+%!demo
+%! % Five entries of the 4-by-6 product of two rank-2 factors, without
+%! % forming the product; the same entries read from the full product.
+%! Xt = [1 2 3 4; 0 1 0 1];
+%! Y = [1 0 2 0 1 1; 1 1 1 0 0 2];
+%! I = [1 2 4 3 1];  J = [1 3 6 2 5];
+%! v = obsprod (Xt, Y, I, J, numel (I))
+%! P = Xt.' * Y;
+%! from_full_product = P(sub2ind (size (P), I, J))

@@ -55,3 +55,10 @@ end
 %!error id=pairsq:notRealFull pairsq (sparse ([0 3; 0 4]))
 %!error id=pairsq:notRealFull pairsq ([0 3i])
 %!error id=pairsq:tooLarge pairsq (zeros (0, 2^30))
+
+%!demo
+%! % The squared distances between the corners of a unit square and its
+%! % centre: symmetric to the last bit, zero on the diagonal.
+%! X = [0 1 1 0 0.5; 0 0 1 1 0.5];
+%! Q = pairsq (X)
+%! symmetric = isequal (Q, Q.')

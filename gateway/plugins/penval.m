@@ -68,3 +68,14 @@ end
 %!error id=penval:tooFewColumns penval (X, [], [1 2 3], [], w, t)
 %!error id=penval:tooFewElements penval (X, [], [], [], [1 1 1], t)
 %!error id=penval:pointOutside penval (X, [1 3 4], [], [], w, t)
+
+%!demo
+%! % Three points that a distance table wants in a triangle of unit sides,
+%! % the third one lifted from the line of the other two: the penalty, the
+%! % sum of the squared misses, falls to 0 where the triangle is met.
+%! D = [1 2 1; 1 3 1; 2 3 1];
+%! for h = [0 0.5 sqrt(3) / 2]
+%!   X = [0 1 0.5; 0 0 h];
+%!   fprintf ('third point at height %.3f: penalty %.4f\n', h, ...
+%!            penval (X, D, [], [], [1 0 0 0], [1 1 1 1]));
+%! end

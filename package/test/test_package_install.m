@@ -41,6 +41,27 @@ function test_package_install (tarball, testdirs)
     [passed, total] = test (name{1}, 'quiet');
     assert (total > 0 && passed == total, '%s: %d of %d self-tests passed', name{1}, passed, total);
   end
+  % The demo blocks, each on its own (demo NAME would wait for a key between
+  % two), run as a user would run them; the solvers' are there.
+  shown = {};
+  for name = [names, {'dgsolve', 'lrcomplete'}]
+    [~, idx] = test (name{1}, 'grabdemo');
+    for k = 1:numel (idx) - 1
+      text = evalc ('demo (name{1}, k)');
+      assert (isempty (strfind (text, 'failed')), 'demo %s %d:\n%s', name{1}, k, text);
+      shown{end+1} = name{1};
+    end
+  end
+  assert (all (ismember ({'dgsolve', 'lrcomplete'}, shown)), 'no demo of the solvers');
+  % The demos come with the package, their helpers and data too: the protein
+  % demo reads the installed lysozyme entry (1001 atoms; a few seconds of
+  % dgsolve suffice here).
+  where = which ('demo_protein');
+  assert (strncmp (where, root, numel (root)), sprintf ('demo_protein runs from %s', where));
+  r = demo_protein ([], 'nmr', struct ('maxTime', 3, 'verbose', false));
+  assert (strncmp (r.file, root, numel (root)) && r.n == 1001, r.file);
+  assert (isfinite (r.rmsd) && size (r.X, 2) == 1001);
+
   text = evalc (['help ' list{1}.dir]);
   assert (all (cellfun (@(n) ! isempty (strfind (text, [n ' '])), names)), 'Contents.m');
   assert (! isempty (strfind (text, ['Version ' list{1}.version])), 'Contents.m: version');
