@@ -334,7 +334,7 @@ std::vector<ErrorCase> readErrors()
                 e.plugin = p.name;
                 e.nargout = std::stoi(f[1]);
                 e.inputs = splitInputs(c);
-                e.id = f[3] == "-" ? "" : p.name + ":" + f[3];
+                e.id = p.name + ":" + f[3];
                 e.message = message;
                 e.row = lineNo;
                 out.push_back(e);
