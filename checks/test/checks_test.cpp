@@ -171,12 +171,15 @@ TEST(Values, FormedOnlyAsFarAsACheckReadsThem)
     EXPECT_EQ(4, host.asked[5]);
 
     // obsprod: the factors whole, of I and J the first L, of L one.
-    host.arrays = {{1, 2, 3, 4}, {1, 2, 3, 4}, many, many, {3.9}};
-    in[0] = dense(host.arrays[0], 2, 2);
-    in[1] = dense(host.arrays[1], 2, 2);
-    in[2] = in[3] = dense(many, 1000, 1);
-    in[4] = dense(host.arrays[4], 1, 1);
-    a = call(host, in, "obsprod", 5);
+    auto products = [&](double L) {
+        host.arrays = {{1, 2, 3, 4}, {1, 2, 3, 4}, many, many, {L}};
+        in[0] = dense(host.arrays[0], 2, 2);
+        in[1] = dense(host.arrays[1], 2, 2);
+        in[2] = in[3] = dense(many, 1000, 1);
+        in[4] = dense(host.arrays[4], 1, 1);
+        return call(host, in, "obsprod", 5);
+    };
+    a = products(3.9);
     lowrank::Factors f;
     lowrank::Samples s;
     EXPECT_FALSE(chk::obsprod(a, f, s, tbx::Exec{}).has_value());
@@ -193,12 +196,7 @@ TEST(Values, FormedOnlyAsFarAsACheckReadsThem)
 
     // Values the host cannot form: refused, naming the input.
     host.limit = 5;
-    host.arrays = {{1, 2, 3, 4}, {1, 2, 3, 4}, many, many, {30}};
-    in[0] = dense(host.arrays[0], 2, 2);
-    in[1] = dense(host.arrays[1], 2, 2);
-    in[2] = in[3] = dense(many, 1000, 1);
-    in[4] = dense(host.arrays[4], 1, 1);
-    a = call(host, in, "obsprod", 5);
+    a = products(30);
     const chk::Outcome o = chk::obsprod(a, f, s, tbx::Exec{});
     ASSERT_TRUE(o.has_value());
     EXPECT_EQ("tooLarge", o->reason);
