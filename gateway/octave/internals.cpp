@@ -84,6 +84,8 @@ public:
             return false;
         if (const octave_value* copy = denseCopyOf(v.get_rep()))
             return copy->is_defined() && &copy->get_rep() == &target_;
+        if (v.numel() > kMaxElements)
+            return false;
         if (v.iscell()) {
             const Cell c = v.cell_value();
             for (octave_idx_type k = 0; k < c.numel(); ++k)
@@ -102,8 +104,11 @@ public:
     }
 
 private:
+    // Bounds on the search, which runs at every call of nzfill: containers
+    // nested deeper, or holding more elements, are not looked into.
     static constexpr int kMaxDepth = 8;
-    static constexpr long kMaxValues = 1000000;
+    static constexpr octave_idx_type kMaxElements = 1024;
+    static constexpr long kMaxValues = 100000;
     const octave_base_value& target_;
     long visited_ = 0;
 };

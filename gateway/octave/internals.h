@@ -27,8 +27,9 @@ octave_idx_type sparseStorageUsers(const SparseMatrix& s);
 // find) keeps of itself: such a value then shows whatever is written there,
 // while its own diagonal, permutation or index stays as it was. The values
 // looked at are those the interpreter can reach from every frame of the
-// call stack and from the global variables, inside cells and structs as
-// well (a value hidden in a function handle or an object is not seen).
+// call stack and from the global variables, inside cells and structs of up
+// to 1024 elements as well (a value hidden in a larger one, a function
+// handle or an object is not seen).
 bool keptAsDenseCopy(const octave_base_value& rep);
 
 // The first `count` values of a real double value, as Octave would give
