@@ -7,8 +7,8 @@
 %   lrcomplete   - complete a low-rank matrix from samples of its entries
 %
 % Every function computes in one fixed order of operations (the same bits
-% on every run) and rejects bad input with an error, identified as
-% FUNCTION:REASON apart from the fixed messages each help lists. `help NAME` gives each one's usage, inputs, output,
+% on every run) and rejects bad input with an error identified as
+% FUNCTION:REASON. `help NAME` gives each one's usage, inputs, output,
 % errors and an example. The demos in the source tree's examples/ folder
 % (demo_chain, demo_protein, demo_completion, demo_ratings, run_demos)
 % show both uses end to end.
