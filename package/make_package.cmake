@@ -1,6 +1,6 @@
 # Lays out the Octave package in STAGE_DIR and packs it into TARBALL.
 # Run by the octave_package target (cmake -P); see CMakeLists.txt. The
-# manifest names each plug-in (in the order of plugins.list), its category,
+# manifest names each plug-in (in the registry's order), its category,
 # its kernel sources and whether it links the BLAS.
 
 cmake_minimum_required(VERSION 3.18)
@@ -13,22 +13,24 @@ string(TIMESTAMP today "%Y-%m-%d" UTC)
 configure_file(${PACKAGE_SOURCE}/DESCRIPTION.in ${top}/DESCRIPTION @ONLY)
 configure_file(${SOURCE_DIR}/LICENSE ${top}/COPYING COPYONLY)
 configure_file(${SOURCE_DIR}/NEWS ${top}/NEWS COPYONLY)
-configure_file(${SOURCE_DIR}/doc/Contents.m ${top}/inst/Contents.m @ONLY)
+configure_file(${CONTENTS} ${top}/inst/Contents.m COPYONLY)
 
 # Every source keeps its path under src/; its object is named after that
 # path, so that a source shared by several plug-ins is compiled once, also by
 # a parallel make.
-# The native form's adaptor and the MEX form's: the Makefile builds one of
-# the two, by the Octave it finds (see CHECKED below).
+# The native form's adaptor (with its reading of Octave's own classes) and
+# the MEX form's: the Makefile builds one of the two, by the Octave it finds
+# (see CHECKED below). The MEX form here uses Octave's published MEX
+# interface alone.
 set(shared_sources gateway/gateway.cpp)
 file(GLOB core RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.cpp ${SOURCE_DIR}/checks/*.cpp)
 list(APPEND shared_sources ${core})
 file(GLOB headers RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.h ${SOURCE_DIR}/checks/*.h
      ${SOURCE_DIR}/gateway/*.h ${SOURCE_DIR}/gateway/plugins/*.h ${SOURCE_DIR}/distgeom/*.h
      ${SOURCE_DIR}/distmatrix/*.h ${SOURCE_DIR}/lowrank/*.h)
-set(adaptors gateway/octave/adaptor.cpp gateway/mex/adaptor.cpp)
-set(files ${shared_sources} ${adaptors} ${headers} gateway/octave/octFunction.map
-    gateway/mex/mexFunction.map)
+set(adaptors gateway/octave/adaptor.cpp gateway/octave/internals.cpp gateway/mex/adaptor.cpp)
+set(files ${shared_sources} ${adaptors} ${headers} gateway/octave/internals.h
+    gateway/octave/octFunction.map gateway/mex/mexFunction.map)
 
 # The Octave API versions the native form has been checked against.
 file(STRINGS ${CHECKED} checked REGEX "^[ \t]*[^# \t]")
@@ -83,7 +85,7 @@ foreach(entry ${entries})
   if(blas STREQUAL "BLAS")
     set(link " $(BLAS_LIBS)")
   endif()
-  string(APPEND rules "${name}.oct:${objs} ${help_object}${shared_objects} obj/gateway_octave_adaptor.o\n"
+  string(APPEND rules "${name}.oct:${objs} ${help_object}${shared_objects} obj/gateway_octave_adaptor.o obj/gateway_octave_internals.o\n"
                       "\t$(MKOCTFILE) $^${link} -o $@\n\n"
                       "${name}.mex:${objs}${shared_objects} obj/gateway_mex_adaptor.o\n"
                       "\t$(MKOCTFILE) --mex $^${link} -o $@\n\n")

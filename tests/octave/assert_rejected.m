@@ -2,7 +2,7 @@ function assert_rejected (call, id, text)
 %ASSERT_REJECTED check that CALL fails with identifier ID and leaves no output
 %   assert_rejected (@() penval (X), 'penval:notEnoughInputs')
 %   assert_rejected (call, id, text) also requires TEXT inside the message.
-%   An empty ID accepts an error without identifier (the message must then
+%   An empty ID expects an error without identifier (the message must then
 %   contain TEXT). Octave may prefix the message with the function's name.
   out = [];
   failed = false;
