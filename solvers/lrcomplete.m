@@ -95,37 +95,113 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %   See also OBSPROD, NZFILL.
 
   clock0 = tic ();
-  [I, J, vals, m, n, r, opts] = lrinputs (varargin{:});
-  o = lroptions (opts, m, n, r);
+  try
+    [Xt, Y, info] = complete (clock0, varargin{:});
+  catch err
+    if (strncmp (err.identifier, 'lrcomplete:', 11))
+      rethrow (err);
+    end
+    % Whatever failed inside (memory, a host function) is reported as the
+    % solver's own failure, its message kept.
+    reason = 'failed';
+    if (~ isempty (strfind (lower (err.message), 'out of memory')))
+      reason = 'outOfMemory';
+    end
+    error (['lrcomplete:' reason], 'lrcomplete: %s', err.message);
+  end
+end
+
+function [Xt, Y, info] = complete (clock0, varargin)
+  [I, J, vals, m, n, r, args] = lrinputs (varargin{:});
+  o = lroptions (args, m, n, r);
   p = lrsamples (I, J, vals, m, n, r);
   clear I J vals;
+  root = p.root;
+  o.lambda = o.lambda * root * root;     % in the units of p.b
 
-  % The fit runs on the rows and columns that have samples.
-  [X0, Y0] = deal ([]);
+  % The fit runs on the rows and columns that have samples, on values
+  % scaled by root^2.
+  [G, H] = deal ([]);
   if (~ isempty (o.X0))
-    X0 = o.X0(:, p.rows);
-    Y0 = o.Y0(:, p.cols);
+    G = o.X0(:, p.rows).' * root;
+    H = o.Y0(:, p.cols).' * root;
+    if (rank_of (G, H) < r)
+      error ('lrcomplete:badOption', 'lrcomplete: the start X0.'' * Y0 must have rank r');
+    end
   end
   test = [];
   if (~ isempty (o.test))
     test = o.test;
     [~, test.I] = ismember (test.I, p.rows);
     [~, test.J] = ismember (test.J, p.cols);
-    test.unknown = test.I == 0 | test.J == 0;
+    test.known = test.I > 0 & test.J > 0;
+    test.vals = (test.vals * root) * root;
   end
-  [Xs, Ys, info] = lrcg (p, r, o, X0, Y0, test, clock0);
+  p = lrpattern (p);
+  [G, H, info] = lrfit (p, r, o, G, H, test, clock0);
 
+  % The answer in obsprod's layout, in the caller's units; rows and
+  % columns without samples NaN, components beyond the rank fitted 0.
+  k = size (G, 2);
   Xt = NaN (r, m);
   Y = NaN (r, n);
-  Xt(:, p.rows) = Xs;
-  Y(:, p.cols) = Ys;
+  Xt(:, p.rows) = [G.' / root; zeros(r - k, p.m)];
+  Y(:, p.cols) = [H.' / root; zeros(r - k, p.n)];
+  info.testRMSE = info.testRMSE / root / root;
+  info.rank = k;
   info.emptyRows = p.emptyRows;
   info.emptyCols = p.emptyCols;
+  info.fewRows = p.fewRows;
+  info.fewCols = p.fewCols;
   info.samples = p.L;
+  [info.converged, info.message] = verdict (info, r, o.tol);
+  info.stop = info.reason;
   info.seconds = toc (clock0);
+  info = orderfields (info, {'converged', 'reason', 'message', 'iterations', 'seconds', ...
+                             'residual', 'testRMSE', 'rank', 'rankHistory', 'emptyRows', ...
+                             'emptyCols', 'fewRows', 'fewCols', 'samples', 'stop'});
   if (o.verbose)
-    fprintf ('lrcomplete: %s after %d iterations, residual %.3e, %.1f s\n', ...
-             info.stop, info.iterations, info.residual(end), info.seconds);
+    fprintf ('lrcomplete: %s\n', info.message);
+  end
+end
+
+function k = rank_of (G, H)
+  % The rank of G*H.' from the small core of a joint QR of the factors.
+  [~, Rg] = qr (G, 0);
+  [~, Rh] = qr (H, 0);
+  s = svd (Rg * Rh.');
+  k = sum (s > max (size (G, 1), size (H, 1)) * eps (max (s)));
+end
+
+function [ok, message] = verdict (info, r, tol)
+  % Whether the answer is to be trusted, and why (not).
+  res = info.residual(end);
+  switch (info.reason)
+    case 'tol'
+      message = sprintf ('the residual at the samples, %.3g of their norm, is within tol after %d iterations', ...
+                         res, info.iterations);
+    case 'maxIter'
+      message = sprintf ('stopped at the iteration limit (%d iterations), residual %.3g', ...
+                         info.iterations, res);
+    case 'maxTime'
+      message = sprintf ('stopped at the time limit after %d iterations, residual %.3g', ...
+                         info.iterations, res);
+    otherwise
+      message = sprintf ('no step lowers the objective any more (%d iterations, residual %.3g): the best fit of rank %d, not within tol', ...
+                         info.iterations, res, info.rank);
+  end
+  ok = strcmp (info.reason, 'tol') && res <= tol;
+  if (ok && info.rank < r)
+    message = sprintf ('%s; the samples are fitted at rank %d, so rank %d is more than they determine: the answer has rank %d (its last %d components are 0)', ...
+                       message, info.rank, r, info.rank, r - info.rank);
+  end
+  few = [numel(info.emptyRows), numel(info.emptyCols), numel(info.fewRows), numel(info.fewCols)];
+  if (any (few))
+    ok = false;
+    message = sprintf (['%s; not converged: %d rows and %d columns have no sample (NaN in ' ...
+                        'the answer), %d rows and %d columns fewer than r = %d (their ' ...
+                        'entries are not determined by the samples; see info.fewRows, ' ...
+                        'info.fewCols)'], message, few, r);
   end
 end
 

@@ -7,10 +7,18 @@ function p = lrsamples (I, J, vals, m, n, r)
 %     p.I, p.J   positions renumbered among the rows and columns with
 %                samples, sorted column by column, rows ascending (the
 %                order in which a sparse matrix stores them);
-%     p.b        the values in that order, 1-by-L (as obsprod returns);
+%     p.b        the values in that order, 1-by-L (as obsprod returns),
+%                times p.root^2;
+%     p.root     a power of 2 whose square brings the largest |value|
+%                into [1/4, 1): the fit works on values of that size
+%                whatever their units (no sum of squares overflows or
+%                underflows), and its factors are the answer's times
+%                p.root, exactly;
 %     p.m, p.n   the numbers of rows and columns with samples;
 %     p.rows, p.cols          those rows and columns of the whole matrix;
 %     p.emptyRows, p.emptyCols  the others (as rows);
+%     p.fewRows, p.fewCols    rows and columns with samples, but fewer
+%                than r of them (as rows, numbered in the whole matrix);
 %     p.L        the number of samples.
 
   L = numel (I);
@@ -22,15 +30,19 @@ function p = lrsamples (I, J, vals, m, n, r)
   if (L == 0)
     error ('lrcomplete:badLength', 'lrcomplete: no samples');
   end
-  k = find (~ isfinite (I) | ~ isfinite (J) | I ~= fix (I) | J ~= fix (J), 1);
+  if (~ isinteger (I) || ~ isinteger (J))
+    k = find (~ isfinite (I) | ~ isfinite (J) | I ~= fix (I) | J ~= fix (J), 1);
+  else
+    k = [];
+  end
   if (~ isempty (k))
     error ('lrcomplete:badIndex', 'lrcomplete: position %d, (%g, %g), is not a pair of integers', ...
-           k, I(k), J(k));
+           k, double (I(k)), double (J(k)));
   end
   k = find (I < 1 | I > m | J < 1 | J > n, 1);
   if (~ isempty (k))
     error ('lrcomplete:indexOutside', 'lrcomplete: position %d, (%d, %d), lies outside the %d-by-%d matrix', ...
-           k, I(k), J(k), m, n);
+           k, double (I(k)), double (J(k)), m, n);
   end
   k = find (~ isfinite (vals), 1);
   if (~ isempty (k))
@@ -44,18 +56,20 @@ function p = lrsamples (I, J, vals, m, n, r)
   if (m * n >= 2^53)
     error ('lrcomplete:badSize', 'lrcomplete: m*n must be below 2^53');
   end
-  [key, order] = sort ((J - 1) * m + I);
+  [key, order] = sort ((double (J) - 1) * m + double (I));
   k = find (key(2:end) == key(1:end-1), 1);
   if (~ isempty (k))
     first = min (order(k), order(k + 1));
     second = max (order(k), order(k + 1));
     error ('lrcomplete:repeatedPosition', 'lrcomplete: position (%d, %d) is sampled twice (samples %d and %d)', ...
-           I(order(k)), J(order(k)), first, second);
+           double (I(order(k))), double (J(order(k))), first, second);
   end
   clear key;
 
-  hasRow = false (m, 1);  hasRow(I) = true;
-  hasCol = false (n, 1);  hasCol(J) = true;
+  perRow = accumarray (double (I), 1, [m 1]);
+  perCol = accumarray (double (J), 1, [n 1]);
+  hasRow = perRow > 0;
+  hasCol = perCol > 0;
   rows = find (hasRow).';  cols = find (hasCol).';
   if (r > min (numel (rows), numel (cols)))
     error ('lrcomplete:rankTooLarge', ...
@@ -66,12 +80,19 @@ function p = lrsamples (I, J, vals, m, n, r)
   newCol = zeros (n, 1);  newCol(cols) = 1:numel (cols);
   p.I = newRow(I(order));
   p.J = newCol(J(order));
-  p.b = vals(order).';
+  top = max (abs (vals));
+  p.root = 1;
+  if (top > 0)
+    p.root = 2 ^ -(floor (log2 (top) / 2) + 1);
+  end
+  p.b = (vals(order).' * p.root) * p.root;
   p.m = numel (rows);
   p.n = numel (cols);
   p.rows = rows;
   p.cols = cols;
   p.emptyRows = find (~ hasRow).';
   p.emptyCols = find (~ hasCol).';
+  p.fewRows = find (hasRow & perRow < r).';
+  p.fewCols = find (hasCol & perCol < r).';
   p.L = L;
 end

@@ -1,0 +1,160 @@
+function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
+%LRFIT the iterations of lrcomplete: preconditioned conjugate gradients on the factors
+%   [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
+%   p: the samples (lrsamples), r the rank, o the options (lroptions, with
+%   o.lambda in the units of p.b), G, H a start (m-by-k, n-by-k) or empty
+%   matrices for none; test: held-out samples renumbered like p, or [].
+%
+%   The fit is G*H.'. Without a start it grows from rank 0: lrgrow adds
+%   the residual's leading components, the iterations fit them, and when
+%   they stop gaining (the residual falls by less than 30% over three
+%   iterations) the next are added, until rank r; with a start the rank is
+%   r throughout. Each iteration takes these steps, each a function:
+%     lrgradient      the gradient with respect to G and H;
+%     lrprecondition  times the inverse of each row's and column's normal
+%                     matrix (built by lrprecond, again every few
+%                     iterations and at each new rank);
+%     lrdirection     Polak-Ribiere+ conjugate directions in that metric;
+%     lrstep          the exact minimiser along the direction;
+%     lrbalance       equal weight on both factors, same product;
+%     lrresidual      the new residual and objective;
+%   and record (below) keeps the histories and prints progress.
+
+  m = p.m;  n = p.n;  lambda = o.lambda;
+  normb = norm (p.b);
+  if (normb == 0)
+    normb = 1;                          % all samples 0: absolute residuals
+  end
+  rebuild = 5;                          % iterations between builds of the blocks
+
+  room = min (o.maxIter + 1, 1001);     % histories grow past 1000 entries
+  hist.residual = zeros (1, room);
+  hist.testRMSE = zeros (1, room * ~ isempty (test));
+  hist.rank = zeros (1, room);
+  hist.f = zeros (1, room);
+  lastSay = toc (clock0);
+
+  if (isempty (G))
+    G = zeros (m, 0);
+    H = zeros (n, 0);
+  end
+  e = lrresidual (p, G, H, lambda);
+  stage = 0;
+  iter = 0;
+  reason = '';
+  while (isempty (reason))
+    % A new stage: the components to fit, a fresh preconditioner, no
+    % previous direction.
+    if (size (G, 2) < r)
+      [G, H] = lrgrow (p, e, G, H, r, o.seed + stage);
+    end
+    stage = stage + 1;
+    k = size (G, 2);
+    [e, f] = lrresidual (p, G, H, lambda);
+    if (stage == 1)
+      record (0, e, f, G, H);
+      if (o.verbose)
+        fprintf ('lrcomplete: %d-by-%d, rank %d, %d samples; residual %.3e at rank %d\n', ...
+                 m, n, r, p.L, hist.residual(1), k);
+      end
+    end
+    prev = [];
+    P = [];
+    sinceBuild = rebuild;
+    stageStart = iter;
+    while (true)
+      if (hist.residual(iter + 1) <= o.tol)
+        reason = 'tol';
+        break;
+      end
+      if (iter >= o.maxIter)
+        reason = 'maxIter';
+        break;
+      end
+      if (toc (clock0) >= o.maxTime)
+        reason = 'maxTime';
+        break;
+      end
+      if (k < r && iter - stageStart >= 3 ...
+          && hist.residual(iter + 1) > 0.7 * hist.residual(iter - 2))
+        break;                          % this rank has given what it can
+      end
+      if (k == r && iter - stageStart >= 10 ...
+          && hist.f(iter - 9) - f <= 1e-9 * hist.f(iter - 9))
+        reason = 'stalled';             % the objective no longer falls
+        break;
+      end
+
+      [gG, gH] = lrgradient (p, e, G, H, lambda);
+      if (sinceBuild >= rebuild)
+        P = lrprecond (p, G, H, lambda);
+        sinceBuild = 0;
+      end
+      [dG, dH] = lrprecondition (P, gG, gH);
+      [A, B, gd] = lrdirection (gG, gH, dG, dH, prev);
+      t = lrstep (p, e, G, H, A, B, lambda);
+      if (t == 0)
+        if (isempty (prev) && sinceBuild == 0)
+          if (k < r)
+            break;                      % nothing more at this rank
+          end
+          reason = 'stalled';           % no step along the gradient helps
+          break;
+        end
+        prev = [];                      % again from the gradient, new blocks
+        sinceBuild = rebuild;
+        continue;
+      end
+      G = G + t * A;
+      H = H + t * B;
+      [G, H, T, Ti] = lrbalance (G, H);
+      if (isempty (T))
+        prev = [];                      % the product lost rank: start afresh
+        sinceBuild = rebuild;
+      else
+        prev = struct ('dG', dG * T, 'dH', dH * Ti, 'A', A * T, 'B', B * Ti, 'gd', gd);
+        P.TG = P.TG * T;
+        P.TH = P.TH * Ti;
+        sinceBuild = sinceBuild + 1;
+      end
+      [e, f] = lrresidual (p, G, H, lambda);
+      iter = iter + 1;
+      record (iter, e, f, G, H);
+    end
+    if (isempty (reason) && k >= min (r, min (m, n)))
+      reason = 'stalled';
+    end
+  end
+
+  info = struct ('residual', hist.residual(1:iter + 1), ...
+                 'testRMSE', hist.testRMSE(1:min (end, iter + 1)), ...
+                 'rankHistory', hist.rank(1:iter + 1), ...
+                 'iterations', iter, 'reason', reason);
+
+  function record (it, e, f, G, H)
+    % The histories after iteration it (0: the start), and a line of
+    % progress about every two seconds.
+    hist.residual(it + 1) = norm (e) / normb;
+    hist.f(it + 1) = f;
+    hist.rank(it + 1) = size (G, 2);
+    if (~ isempty (test))
+      hist.testRMSE(it + 1) = lrtest (test, G, H);
+    end
+    if (o.verbose && it > 0 && toc (clock0) - lastSay >= 2)
+      lastSay = toc (clock0);
+      line = sprintf ('  iteration %5d   rank %3d   residual %.3e', it, size (G, 2), ...
+                      hist.residual(it + 1));
+      if (~ isempty (test))
+        line = sprintf ('%s   test RMSE %.5g', line, hist.testRMSE(it + 1) / p.root / p.root);
+      end
+      fprintf ('%s   %6.1f s\n', line, lastSay);
+    end
+  end
+end
+
+function v = lrtest (test, G, H)
+  % RMSE of the fit at the held-out samples whose row and column are fitted.
+  k = test.known;
+  pred = obsprod (G.', H.', test.I(k), test.J(k), sum (k));
+  v = sqrt (mean ((pred.' - test.vals(k)) .^ 2));
+end
