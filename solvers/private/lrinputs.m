@@ -10,7 +10,11 @@ function [I, J, vals, m, n, r, args] = lrinputs (varargin)
 %   sample less than as doubles); vals comes back as a double column.
 
   usage = 'lrcomplete: call as lrcomplete (I, J, vals, m, n, r, options...) or lrcomplete (S, r, options...)';
-  if (nargin >= 1 && issparse (varargin{1}))
+  % The sparse form: S, r, then options (a struct or a name first), or
+  % nothing.
+  if (nargin >= 1 && issparse (varargin{1}) ...
+      && (nargin <= 2 || isstruct (varargin{3}) || ischar (varargin{3}) ...
+          || isa (varargin{3}, 'string') || isempty (varargin{3})))
     if (nargin < 2)
       error ('lrcomplete:usage', usage);
     end
@@ -25,7 +29,7 @@ function [I, J, vals, m, n, r, args] = lrinputs (varargin)
     [I, J, vals] = find (S);
     r = varargin{2};
     args = varargin(3:end);
-  elseif (nargin >= 6 && ~ ischar (varargin{1}))
+  elseif (nargin >= 6)
     [I, J, vals, m, n, r] = deal (varargin{1:6});
     args = varargin(7:end);
   else

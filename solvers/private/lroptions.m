@@ -35,6 +35,9 @@ function o = lroptions (args, m, n, r)
 
   if (~ isempty (o.test))
     t = o.test;
+    if (iscell (t) && numel (t) == 1 && iscell (t{1}))
+      t = t{1};                         % {{It, Jt, vt}}, as a struct field takes it
+    end
     if (iscell (t) && numel (t) == 3)
       t = struct ('I', {t{1}}, 'J', {t{2}}, 'vals', {t{3}});
     elseif (~ (isstruct (t) && isscalar (t) && all (isfield (t, {'I', 'J', 'vals'}))))

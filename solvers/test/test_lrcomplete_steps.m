@@ -1,0 +1,108 @@
+function test_lrcomplete_steps ()
+  % The steps of lrcomplete's iterations (its private functions), each
+  % against its definition on a small problem: the gradient against finite
+  % differences of the objective, the preconditioned gradient against the
+  % blocks formed one by one (also after a change of basis), the step
+  % against the objective along the direction, the balance against the
+  % product it must keep, and the generator against its promises.
+  here = pwd ();
+  back = onCleanup (@() cd (here));
+  cd (fullfile (fileparts (which ('lrcomplete')), 'private'));
+
+  m = 9;  n = 7;  r = 2;
+  rand ('state', 3);  randn ('state', 3);
+  [I, J] = find (rand (m, n) < 0.6);
+  vals = randn (numel (I), 1);
+  I(end + 1) = 9;  J(end + 1) = 7;  vals(end + 1) = 0;   % a sample of value 0
+  p = lrpattern (lrsamples (I, J, vals, m, n, r));
+  G = randn (p.m, r);  H = randn (p.n, r);
+  A = randn (p.m, r);  B = randn (p.n, r);
+  objective = @(G, H, lambda) nth_out (2, @lrresidual, p, G, H, lambda);
+
+  for lambda = [0, 0.7]
+    % The gradient: central differences of f along (A, B).
+    e = lrresidual (p, G, H, lambda);
+    [gG, gH] = lrgradient (p, e, G, H, lambda);
+    h = 1e-5;
+    fd = (objective (G + h * A, H + h * B, lambda) - objective (G - h * A, H - h * B, lambda)) / (2 * h);
+    assert (fd, gG(:).' * A(:) + gH(:).' * B(:), 1e-8 * abs (fd));
+
+    % The preconditioned gradient is the gradient in the metric of the
+    % blocks: row i of dG is row i of gG over N_i, formed here one by one
+    % (up to the shift of 1e-9 of their mean diagonal, which keeps a
+    % singular block, of a row with fewer samples than r, invertible).
+    P = lrprecond (p, G, H, lambda);
+    [dG, dH] = lrprecondition (P, gG, gH);
+    [NG, NH] = blocks (p, G, H, lambda);
+    D = {dG, dH};  g = {gG, gH};  N = {NG, NH};
+    for side = 1:2
+      for i = 1:size (D{side}, 1)
+        c = cond (N{side}(:, :, i));
+        if (c < 1e6)
+          assert (D{side}(i, :), g{side}(i, :) / N{side}(:, :, i), 1e-8 * c * norm (D{side}(i, :)));
+        end
+      end
+    end
+
+    % The exact step: f at t is f(0) - drop, and no lower a little either
+    % side; the direction from lrdirection goes downhill.
+    [Ad, Bd] = lrdirection (gG, gH, dG, dH, []);
+    assert (gG(:).' * Ad(:) + gH(:).' * Bd(:) < 0);
+    [t, drop] = lrstep (p, e, G, H, Ad, Bd, lambda);
+    f0 = objective (G, H, lambda);
+    ft = objective (G + t * Ad, H + t * Bd, lambda);
+    assert (t > 0 && drop > 0);
+    assert (ft, f0 - drop, 1e-10 * f0);
+    assert (ft <= objective (G + 1.01 * t * Ad, H + 1.01 * t * Bd, lambda));
+    assert (ft <= objective (G + 0.99 * t * Ad, H + 0.99 * t * Bd, lambda));
+  end
+
+  % The balance keeps the product, weighs both factors equally, and its
+  % change of basis carries vectors and the blocks along: without a ridge
+  % the blocks carried to the new basis are those built there.
+  [G2, H2, T, Ti] = lrbalance (G, H);
+  assert (G2 * H2.', G * H.', 1e-12 * norm (G * H.'));
+  assert (G2.' * G2, H2.' * H2, 1e-12 * norm (G2) ^ 2);
+  assert (G * T, G2, 1e-12 * norm (G2));
+  assert (H * Ti, H2, 1e-12 * norm (H2));
+  e = lrresidual (p, G2, H2, 0);
+  [gG, gH] = lrgradient (p, e, G2, H2, 0);
+  P = lrprecond (p, G, H, 0);
+  P.TG = T;  P.TH = Ti;
+  [dG, dH] = lrprecondition (P, gG, gH);
+  [dG2, dH2] = lrprecondition (lrprecond (p, G2, H2, 0), gG, gH);
+  [NG, NH] = blocks (p, G, H, 0);             % rows of singular blocks aside
+  ok = [arrayfun(@(i) cond (NG(:, :, i)), 1:p.m), arrayfun(@(j) cond (NH(:, :, j)), 1:p.n)] < 1e6;
+  both = [dG; dH];  both2 = [dG2; dH2];
+  assert (both(ok, :), both2(ok, :), 1e-9 * norm (both2));
+  [~, ~, T] = lrbalance ([G(:, 1), G(:, 1)], H);   % lost rank: no change of basis
+  assert (isempty (T));
+
+  % The generator: the same numbers for a seed, others for another,
+  % about standard normal, and rand and randn untouched.
+  randn ('seed', 42);  rand ('seed', 7);
+  x = lrrandn (5, 1000, 20);
+  assert (isequal (x, lrrandn (5, 1000, 20)) && ~ isequal (x, lrrandn (6, 1000, 20)));
+  assert (abs (mean (x(:))) < 0.03 && abs (std (x(:)) - 1) < 0.03);
+  after = [randn(1, 2), rand(1, 2)];
+  randn ('seed', 42);  rand ('seed', 7);
+  assert (after, [randn(1, 2), rand(1, 2)]);
+end
+
+function [NG, NH] = blocks (p, G, H, lambda)
+  % Each row's and column's normal matrix, sample by sample.
+  r = size (G, 2);
+  NG = repmat (lambda * eye (r), [1 1 p.m]);
+  NH = repmat (lambda * eye (r), [1 1 p.n]);
+  for k = 1:p.L
+    i = p.I(k);  j = p.J(k);
+    NG(:, :, i) = NG(:, :, i) + H(j, :).' * H(j, :);
+    NH(:, :, j) = NH(:, :, j) + G(i, :).' * G(i, :);
+  end
+end
+
+function v = nth_out (k, f, varargin)
+  out = cell (1, k);
+  [out{:}] = f (varargin{:});
+  v = out{k};
+end
