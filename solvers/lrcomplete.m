@@ -91,7 +91,7 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %                 every row and column has at least r samples.
 %     reason      why it stopped: 'tol' (residual within tol), 'maxIter',
 %                 'maxTime', 'stalled' (the objective fell by less than a
-%                 part in 1e9 over the last 10 iterations, or no step
+%                 part in 1e8 over the last 5 iterations, or no step
 %                 lowers it: the fit is as good as it gets, as on noisy
 %                 data). info.stop is the same.
 %     message     a sentence saying so, and what is not determined.

@@ -79,8 +79,8 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
           && hist.residual(iter + 1) > 0.7 * hist.residual(iter - 2))
         break;                          % this rank has given what it can
       end
-      if (k == r && iter - stageStart >= 10 ...
-          && hist.f(iter - 9) - f <= 1e-9 * hist.f(iter - 9))
+      if (k == r && iter - stageStart >= 5 ...
+          && hist.f(iter - 4) - f <= 1e-8 * hist.f(iter - 4))
         reason = 'stalled';             % the objective no longer falls
         break;
       end
