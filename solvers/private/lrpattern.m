@@ -8,6 +8,10 @@ function p = lrpattern (p)
 %   there. Both are built here and shared with no other variable, so
 %   nzfill writes into them in place. Their values start as 1.
   p.R = sparse (p.I, p.J, ones (p.L, 1), p.m, p.n);
-  [~, p.byRow] = sort ((p.I - 1) * p.n + p.J);
+  [~, byRow] = sort ((p.I - 1) * p.n + p.J);
+  if (p.L < 2^32)
+    byRow = uint32 (byRow);             % 4 bytes a sample instead of 8
+  end
+  p.byRow = byRow;
   p.Rt = p.R.';
 end
