@@ -57,10 +57,13 @@ function p = lrsamples (I, J, vals, m, n, r)
     error ('lrcomplete:badSize', 'lrcomplete: m*n must be below 2^53');
   end
   [key, order] = sort ((double (J) - 1) * m + double (I));
-  k = find (key(2:end) == key(1:end-1), 1);
+  if (L < 2^32)
+    order = uint32 (order);             % 4 bytes a sample instead of 8
+  end
+  k = find (diff (key) == 0, 1);
   if (~ isempty (k))
-    first = min (order(k), order(k + 1));
-    second = max (order(k), order(k + 1));
+    first = double (min (order(k), order(k + 1)));
+    second = double (max (order(k), order(k + 1)));
     error ('lrcomplete:repeatedPosition', 'lrcomplete: position (%d, %d) is sampled twice (samples %d and %d)', ...
            double (I(order(k))), double (J(order(k))), first, second);
   end
