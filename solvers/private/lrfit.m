@@ -117,6 +117,7 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
         P.TH = P.TH * Ti;
         sinceBuild = sinceBuild + 1;
       end
+      e = [];                           % not held twice
       [e, f] = lrresidual (p, G, H, lambda);
       iter = iter + 1;
       record (iter, e, f, G, H);

@@ -36,24 +36,23 @@ function K = pair_products (F)
   end
 end
 
-function C = cholesky (N, r, lambda)
+function C = cholesky (C, r, lambda)
   % The lower Cholesky factors of the r-by-r matrices whose packed lower
-  % triangles are the rows of N, all at once, plus lambda on the diagonal
-  % and a shift of 1e-9 of the mean diagonal (so that a row with fewer
-  % samples than r, whose matrix is singular, still has a factor; its
-  % gradient has no part along the null space). C has N's layout.
+  % triangles are the rows of C, all at once and in place, plus lambda on
+  % the diagonal and a shift of 1e-9 of the mean diagonal (so that a row
+  % with fewer samples than r, whose matrix is singular, still has a
+  % factor; its gradient has no part along the null space).
   idx = lrpacked (r);
   d = idx(sub2ind ([r r], 1:r, 1:r));
-  shift = lambda + 1e-9 * sum (N(:, d), 2) / max (r, 1) + realmin;
-  C = zeros (size (N));
+  shift = lambda + 1e-9 * sum (C(:, d), 2) / max (r, 1) + realmin;
   for j = 1:r
-    s = N(:, d(j)) + shift;
+    s = C(:, d(j)) + shift;
     for k = 1:j - 1
       s = s - C(:, idx(j, k)) .^ 2;
     end
     C(:, d(j)) = sqrt (max (s, shift));
     for i = j + 1:r
-      s = N(:, idx(i, j));
+      s = C(:, idx(i, j));
       for k = 1:j - 1
         s = s - C(:, idx(i, k)) .* C(:, idx(j, k));
       end
