@@ -4,8 +4,8 @@ function [G, H, added] = lrgrow (p, e, G, H, r, seed)
 %   The residual's sparse matrix, scaled by m*n/L (so that, sampled
 %   uniformly, it estimates the whole matrix less the fit), gives its
 %   leading singular triplets by subspace iteration from a seeded random
-%   block (lrrandn). Those within a factor 4 of the first (at least one,
-%   at most r less the present rank) join G and H, their columns scaled by
+%   block (lrrandn). Those within 30% of the first (at least one, at most
+%   r less the present rank) join G and H, their columns scaled by
 %   the square roots of the singular values and then all by one factor
 %   that fits the residual best. From a fit of rank 0 with a well
 %   conditioned matrix this adds all r at once (the classical spectral
@@ -27,12 +27,11 @@ function [G, H, added] = lrgrow (p, e, G, H, r, seed)
   [Pw, Tw] = qr ((Q.' * p.R).', 0);
   [U, S, V] = svd (Tw.');
   s = diag (S);
-  % Components whose singular values are within 30% of the first (at
-  % least one, at most as many as the fit has, so the rank at most
-  % doubles): a well-conditioned matrix grows fast, one whose singular
-  % values fall off steeply one component at a time, largest first, each
-  % fitted before the next, smaller one is looked for.
-  added = min (max (1, k), sum (s(1:room) >= 0.7 * s(1)));
+  % Components whose singular values are within 30% of the first (the
+  % first always): a well-conditioned matrix gets all r at once, one whose
+  % singular values fall off steeply one component at a time, largest
+  % first, each fitted before the next, smaller one is looked for.
+  added = sum (s(1:room) >= 0.7 * s(1));
   root = sqrt (s(1:added)).';
   Gn = (Q * U(:, 1:added)) .* root;
   Hn = (Pw * V(:, 1:added)) .* root;
