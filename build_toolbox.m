@@ -109,9 +109,12 @@ function build_toolbox (outdir, names)
     mex (args{:});
     copyfile (fullfile (gateway, 'plugins', [name '.m']), fullfile (outdir, [name '.m']));
   end
-  % Contents.m with the version, which the file VERSION holds.
+  % Contents.m: the version, which the file VERSION holds, and a line for
+  % each plug-in of the registry (its help file's first line) under its
+  % category's title.
   version = strtrim (fileread (fullfile (root, 'VERSION')));
   contents = strrep (fileread (fullfile (root, 'doc', 'Contents.m')), '@VERSION@', version);
+  contents = strrep (contents, sprintf ('@PLUGINS@\n'), plugin_lines (root, gateway));
   fid = fopen (fullfile (outdir, 'Contents.m'), 'w');
   fwrite (fid, contents);
   fclose (fid);
@@ -153,6 +156,24 @@ function compiler = selected_compiler (is_octave)
     else
       compiler.family = 'gcc';
     end
+  end
+end
+
+% The lines of Contents.m for the plug-ins: each category's title, then
+% "%   NAME - H1" for each of its plug-ins, then a line "%".
+function text = plugin_lines (root, gateway)
+  registry = toolbox_plugin_list (root);
+  text = '';
+  [~, first] = unique ({registry.category}, 'first');
+  for c = sort (first(:)')
+    category = registry(c).category;
+    text = [text sprintf('%% %s\n', registry(c).title)]; %#ok<AGROW>
+    for p = registry(strcmp ({registry.category}, category))
+      help = regexp (fileread (fullfile (gateway, 'plugins', [p.name '.m'])), '\r?\n', 'split');
+      h1 = regexprep (help{2}, '^%\w+ ', '');
+      text = [text sprintf('%%   %-12s - %s\n', p.name, h1)]; %#ok<AGROW>
+    end
+    text = [text sprintf('%%\n')]; %#ok<AGROW>
   end
 end
 

@@ -56,7 +56,7 @@ cmake -S . -B build-matlab/toolbox -DCMAKE_BUILD_TYPE=Release -DTOOLBOX_MATLAB=O
       -DTOOLBOX_OCTAVE=OFF -DTOOLBOX_TESTHOST=OFF -DTOOLBOX_BENCH=OFF \
       -DMatlab_ROOT_DIR="$PWD/build-matlab/root"
 cmake --build build-matlab/toolbox -j"$jobs" --target toolbox_matlab \
-      distgeom_gateway_test distmatrix_gateway_test lowrank_gateway_test
+      distgeom_gateway_test distmatrix_gateway_test lowrank_gateway_test registry_gateway_test
 echo "== tests of the MEX files built for MATLAB"
 (cd build-matlab/toolbox && ctest --output-on-failure -L matlab)
 

@@ -1,5 +1,6 @@
 #include "checks.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <limits>
@@ -106,6 +107,23 @@ Outcome rowsInside(const distgeom::Table& T, const char* name, const distgeom::P
     return {};
 }
 
+// A number as a message shows it: as C's %g does, but NaN, Inf and -Inf as
+// the hosts write them (whatever the sign of a NaN, which is the host's).
+struct Shown {
+    char text[32];
+};
+Shown shown(double x)
+{
+    Shown s;
+    if (std::isnan(x))
+        std::snprintf(s.text, sizeof s.text, "NaN");
+    else if (std::isinf(x))
+        std::snprintf(s.text, sizeof s.text, x < 0 ? "-Inf" : "Inf");
+    else
+        std::snprintf(s.text, sizeof s.text, "%g", x);
+    return s;
+}
+
 // A count given as a double, L: its first element truncated toward zero.
 double firstValue(const Args& a, int i) { return a.values(i)[0]; }
 
@@ -204,22 +222,24 @@ Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s)
         L = 0;
 
     if (L > a[2].numel())
-        return fail("indexTooShort", "I has %lld elements, fewer than L = %g",
-                    static_cast<long long>(a[2].numel()), value);
+        return fail("indexTooShort", "I has %lld elements, fewer than L = %s",
+                    static_cast<long long>(a[2].numel()), shown(value).text);
     if (L > a[3].numel())
-        return fail("indexTooShort", "J has %lld elements, fewer than L = %g",
-                    static_cast<long long>(a[3].numel()), value);
+        return fail("indexTooShort", "J has %lld elements, fewer than L = %s",
+                    static_cast<long long>(a[3].numel()), shown(value).text);
     f = lowrank::Factors{a.values(0), a.values(1), r};
     s = lowrank::Samples{a.values(2), a.values(3), L};
     const tbx::Path path = tbx::kernelPath().path;
     const int64_t badI = firstOutside(s.I, L, r, m, path);
     if (badI >= 0)
-        return fail("columnOutside", "I(%lld) = %g names no whole column of Xt (columns 1 to %lld)",
-                    static_cast<long long>(badI + 1), s.I[badI], static_cast<long long>(m));
+        return fail("columnOutside", "I(%lld) = %s names no whole column of Xt (columns 1 to %lld)",
+                    static_cast<long long>(badI + 1), shown(s.I[badI]).text,
+                    static_cast<long long>(m));
     const int64_t badJ = firstOutside(s.J, L, r, n, path);
     if (badJ >= 0)
-        return fail("columnOutside", "J(%lld) = %g names no whole column of Y (columns 1 to %lld)",
-                    static_cast<long long>(badJ + 1), s.J[badJ], static_cast<long long>(n));
+        return fail("columnOutside", "J(%lld) = %s names no whole column of Y (columns 1 to %lld)",
+                    static_cast<long long>(badJ + 1), shown(s.J[badJ]).text,
+                    static_cast<long long>(n));
     return {};
 }
 
@@ -245,16 +265,16 @@ Outcome nzfill(const Args& a, Copy& c)
 
     const double value = firstValue(a, 2);
     if (!(value > -1.0))  // NaN included
-        return fail("badCount", "L = %g is not a count of values to copy", value);
+        return fail("badCount", "L = %s is not a count of values to copy", shown(value).text);
     // value > -1, so the truncation is 0 or more, or the most negative
     // integer for a value beyond 64 bits.
     const int64_t n = tbx::truncToInt64(value);
     const int64_t stored = a[0].stored;
     if (n < 0 || n > stored)
-        return fail("countTooLarge", "L = %g is more than the %lld values S stores", value,
+        return fail("countTooLarge", "L = %s is more than the %lld values S stores", shown(value).text,
                     static_cast<long long>(stored));
     if (n > a[1].numel())
-        return fail("countTooLarge", "L = %g is more than the %lld values v holds", value,
+        return fail("countTooLarge", "L = %s is more than the %lld values v holds", shown(value).text,
                     static_cast<long long>(a[1].numel()));
     c.v = a.values(1);
     c.n = n;

@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstring>
 #include <sstream>
+#include <stdexcept>
 
 #include "convert.h"
+#include "registry.h"
 
 namespace fuzzcase {
 
@@ -18,12 +20,18 @@ const char* const kPairsqType = "Input of inproper type";
 const char* const kLowerUnknown = "Error! Unkonw Lower bound!\n";
 const char* const kUpperUnknown = "Error! Unkonw Upper bound!\n";
 
-bool isObsprod(const std::string& p) { return p == "obsprod" || p == "obsprod_blas"; }
-bool isNzfill(const std::string& p) { return p == "nzfill" || p == "nzfill_blas"; }
-bool isPenalty(const std::string& p) { return p == "penval" || p == "penslope"; }
-bool isReport(const std::string& p)
+// Each family's rules beyond those every plug-in keeps (the registry names
+// the family of each plug-in).
+bool isProducts(const registry::Plugin& p) { return p.family == "products"; }
+bool isFill(const registry::Plugin& p) { return p.family == "fill"; }
+bool isPairs(const registry::Plugin& p) { return p.family == "pairs"; }
+
+const registry::Plugin& entry(const std::string& plugin)
 {
-    return p == "linkdev" || p == "ceilgap" || p == "floorgap";
+    const registry::Plugin* p = registry::find(plugin);
+    if (!p)
+        throw std::invalid_argument("no plug-in named " + plugin + " in the registry");
+    return *p;
 }
 
 bool realFullDouble(const mxArray* a)
@@ -93,13 +101,18 @@ bool wellFormedId(const std::string& plugin, const std::string& id)
 }
 
 // The message the call must fail with, "" when it may fail with any, or
-// nullptr when the plug-ins do not document this input as an error.
-const char* documentedError(const std::string& plugin, int nlhs,
+// nullptr when the plug-ins do not document this input as an error. Every
+// plug-in refuses fewer inputs than it reads, more than it reads where the
+// registry does not say further inputs are ignored, and more outputs than
+// it returns; the families' own documented errors come after.
+const char* documentedError(const registry::Plugin& p, int nlhs,
                             const std::vector<const mxArray*>& in)
 {
-    const int nrhs = int(in.size());
-    if (isObsprod(plugin)) {
-        if (nrhs != 5 || nlhs > 1)
+    const size_t nrhs = in.size();
+    const bool counts = nrhs < p.inputs.size() || (!p.extra && nrhs > p.inputs.size()) ||
+                        nlhs > (p.hasOutput() ? 1 : 0);
+    if (isProducts(p)) {
+        if (counts)
             return kObsprodUsage;
         const uint64_t r = mxGetM(in[0]);
         if (mxGetM(in[1]) != r || r > mxGetN(in[0]) || r > mxGetN(in[1]))
@@ -110,8 +123,8 @@ const char* documentedError(const std::string& plugin, int nlhs,
             return "";
         return nullptr;
     }
-    if (isNzfill(plugin)) {
-        if (nrhs != 3 || nlhs > 0)
+    if (isFill(p)) {
+        if (counts)
             return kNzfillUsage;
         // A count that is no count, or more values than S or v holds.
         const double L = mxGetScalar(in[2]);
@@ -120,15 +133,10 @@ const char* documentedError(const std::string& plugin, int nlhs,
             return "";
         return nullptr;
     }
-    if (plugin == "pairsq") {
-        if (nrhs == 0 || nlhs > 1)
-            return "";
-        return mxIsDouble(in[0]) ? nullptr : kPairsqType;
-    }
-    if (isPenalty(plugin))
-        return nrhs < 6 || nlhs > 1 ? "" : nullptr;
-    if (isReport(plugin))
-        return nrhs < 2 || nlhs > 1 ? "" : nullptr;
+    if (counts)
+        return "";
+    if (isPairs(p) && !mxIsDouble(in[0]))
+        return kPairsqType;
     return nullptr;
 }
 
@@ -145,7 +153,7 @@ std::string shape(const mxArray* a)
     return s.str();
 }
 
-std::string checkFailure(const std::string& plugin, int nlhs,
+std::string checkFailure(const registry::Plugin& p, int nlhs,
                          const std::vector<const mxArray*>& in, const testhost::Call& c)
 {
     if (c.created != 0)
@@ -157,55 +165,45 @@ std::string checkFailure(const std::string& plugin, int nlhs,
     if (c.message.empty())
         return "error without message (id " + c.id + ")";
     if (c.id.empty()) {
-        const auto& fixed = fixedMessages(plugin);
+        const auto& fixed = fixedMessages(p.name);
         if (std::find(fixed.begin(), fixed.end(), c.message) == fixed.end())
             return "error without identifier: " + c.message;
-    } else if (!wellFormedId(plugin, c.id)) {
+    } else if (!wellFormedId(p.name, c.id)) {
         return "malformed error identifier: " + c.id;
     }
-    const char* expected = documentedError(plugin, nlhs, in);
+    const char* expected = documentedError(p, nlhs, in);
     if (expected && *expected && c.message != expected)
         return "expected the message \"" + std::string(expected) + "\", got " +
                (c.id.empty() ? "" : c.id + ": ") + c.message;
     return "";
 }
 
-// Which inputs of a successful call must have been real full doubles.
-std::string checkClasses(const std::string& plugin, const std::vector<const mxArray*>& in)
+// Every input a successful call reads must have been a real full double
+// array; S of the fill family may be sparse.
+std::string checkClasses(const registry::Plugin& p, const std::vector<const mxArray*>& in)
 {
-    auto need = [&](size_t i, bool sparseOk) -> std::string {
-        const bool ok = sparseOk ? realDouble(in[i]) : realFullDouble(in[i]);
-        if (!ok)
-            return "accepted input " + std::to_string(i + 1) + " of class/shape " +
-                   shape(in[i]);
-        return "";
-    };
-    std::string bad;
-    if (isPenalty(plugin)) {
-        for (size_t i = 0; i < 6 && bad.empty(); ++i)
-            bad = need(i, false);
-    } else if (isReport(plugin)) {
-        for (size_t i = 0; i < 2 && bad.empty(); ++i)
-            bad = need(i, false);
-    } else if (plugin == "pairsq") {
-        bad = need(0, false);
-    } else if (isObsprod(plugin)) {
-        if (countOf(in[4]) > 0)
-            for (size_t i = 0; i < 4 && bad.empty(); ++i)
-                bad = need(i, false);
-    } else if (isNzfill(plugin)) {
-        if (countOf(in[2]) > 0) {
-            bad = need(0, true);
-            if (bad.empty())
-                bad = need(1, false);
-        }
+    for (size_t i = 0; i < p.inputs.size() && i < in.size(); ++i) {
+        const bool sparseOk = isFill(p) && i == 0;
+        if (!(sparseOk ? realDouble(in[i]) : realFullDouble(in[i])))
+            return "accepted input " + std::to_string(i + 1) + " of class/shape " + shape(in[i]);
     }
-    return bad;
+    return "";
 }
 
-std::string checkOutput(const std::string& plugin, const std::vector<const mxArray*>& in,
+// The output a successful call must have made: the shape the registry gives
+// for these inputs (pairs: exactly symmetric too), and no input written.
+std::string checkOutput(const registry::Plugin& p, const std::vector<const mxArray*>& in,
                         const testhost::Call& c)
 {
+    if (!p.hasOutput()) {
+        if (c.created != 0)
+            return "created " + std::to_string(c.created) + " arrays";
+        if (c.outputs.at(0))
+            return "stored an output";
+        if (c.inputsChanged)
+            return "wrote into an input";
+        return "";
+    }
     const mxArray* out = c.outputs.at(0).get();
     if (!out)
         return "returned without storing an output";
@@ -213,26 +211,16 @@ std::string checkOutput(const std::string& plugin, const std::vector<const mxArr
         return "created " + std::to_string(c.created) + " arrays";
     if (!realFullDouble(out))
         return "output is " + shape(out);
+    registry::InputFacts facts;
+    facts.rows = [&](size_t k) { return uint64_t(mxGetM(in.at(k))); };
+    facts.cols = [&](size_t k) { return uint64_t(mxGetN(in.at(k))); };
+    facts.first = [&](size_t k) { return mxGetScalar(in.at(k)); };
     uint64_t m = 0, n = 0;
-    if (plugin == "penval") {
-        m = 1;
-        n = 1;
-    } else if (plugin == "penslope") {
-        m = mxGetM(in[0]);
-        n = mxGetN(in[0]);
-    } else if (isReport(plugin)) {
-        m = mxGetM(in[1]);
-        n = 1;
-    } else if (plugin == "pairsq") {
-        m = n = mxGetN(in[0]);
-    } else if (isObsprod(plugin)) {
-        m = 1;
-        n = uint64_t(countOf(in[4]));
-    }
+    registry::outputShape(p, facts, m, n);
     if (mxGetM(out) != m || mxGetN(out) != n)
         return "output is " + shape(out) + ", expected " + std::to_string(m) + "x" +
                std::to_string(n);
-    if (plugin == "pairsq") {
+    if (isPairs(p)) {
         const double* q = mxGetPr(out);
         for (uint64_t j = 0; j < n; ++j)
             for (uint64_t i = 0; i < j; ++i)
@@ -290,16 +278,17 @@ std::string checkNzfill(const std::vector<const mxArray*>& in,
 const std::vector<std::string>& fixedMessages(const std::string& plugin)
 {
     static const std::vector<std::string> none;
-    static const std::vector<std::string> pairsq = {kPairsqType};
-    static const std::vector<std::string> obsprod = {
+    static const std::vector<std::string> pairs = {kPairsqType};
+    static const std::vector<std::string> products = {
         kObsprodUsage, "rows of Xt must be equal to rows of Y", "rank must be r <= min(m,n)"};
-    static const std::vector<std::string> nzfill = {kNzfillUsage};
-    if (plugin == "pairsq")
-        return pairsq;
-    if (isObsprod(plugin))
-        return obsprod;
-    if (isNzfill(plugin))
-        return nzfill;
+    static const std::vector<std::string> fill = {kNzfillUsage};
+    const registry::Plugin& p = entry(plugin);
+    if (isPairs(p))
+        return pairs;
+    if (isProducts(p))
+        return products;
+    if (isFill(p))
+        return fill;
     return none;
 }
 
@@ -307,6 +296,7 @@ std::string checkCall(const std::string& plugin, int nlhs,
                       const std::vector<const mxArray*>& inputs,
                       const std::vector<testhost::Array>& before, const testhost::Call& call)
 {
+    const registry::Plugin& p = entry(plugin);
     // What the call was given: the inputs as they were before it. (nzfill
     // writes into S, and S may be L as well.)
     std::vector<const mxArray*> given;
@@ -319,22 +309,22 @@ std::string checkCall(const std::string& plugin, int nlhs,
         if (call.outputs[i])
             return "filled output slot " + std::to_string(i + 1);
     if (call.failed)
-        return checkFailure(plugin, nlhs, given, call);
+        return checkFailure(p, nlhs, given, call);
 
-    if (const char* expected = documentedError(plugin, nlhs, given))
+    if (const char* expected = documentedError(p, nlhs, given))
         return *expected ? "succeeded where it must fail with \"" + std::string(expected) + "\""
                          : "succeeded on input it must reject";
-    if (std::string bad = checkClasses(plugin, given); !bad.empty())
+    if (std::string bad = checkClasses(p, given); !bad.empty())
         return bad;
-    if (plugin == "penslope") {
+    if (p.diagnostics) {
         if (!onlyDiagnostics(call.printed))
             return "printed: " + call.printed;
     } else if (!call.printed.empty()) {
         return "printed: " + call.printed;
     }
-    if (isNzfill(plugin))
+    if (isFill(p))
         return checkNzfill(inputs, before, call);
-    return checkOutput(plugin, given, call);
+    return checkOutput(p, given, call);
 }
 
 }  // namespace fuzzcase

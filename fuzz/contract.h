@@ -3,20 +3,21 @@
 // A call either
 //   - fails through the host's error operation, with no array created, no
 //     input written, nothing printed, and either an identifier
-//     "<plug-in>:<reason>" or, without identifier, one of the plug-in's own
+//     "<plug-in>:<reason>" or, without identifier, one of its family's own
 //     fixed messages; or
-//   - succeeds with the documented output: penval 1-by-1; penslope the size of
-//     X; linkdev, ceilgap and floorgap m-by-1 for a table of m rows; pairsq
-//     n-by-n and exactly symmetric; obsprod 1-by-max(0, trunc L); nzfill no
-//     output, S changed in its first trunc(L) stored values alone, to v's
-//     values as they were before the call, bit for bit, and every other
-//     input untouched but where its storage is S's (an alias, an overlapping
-//     part of one storage). penslope prints its diagnostics alone, at most
-//     100 lines and one that counts the rest.
-// Calls that the plug-ins document as errors (wrong argument counts, more
-// than one output, a non-double X for pairsq, factors whose sizes do not
-// match) must fail with their message, and a call that reads an input of
-// the wrong class must not succeed.
+//   - succeeds with the output the registry's output field gives for its
+//     inputs (a pairs plug-in's exactly symmetric), every input it reads a
+//     real full double array, printing nothing (the penalty kernels'
+//     diagnostics alone where the registry says it prints them: at most 100
+//     lines and one that counts the rest); a fill plug-in returns nothing and
+//     changes S in its first trunc(L) stored values alone, to v's values as
+//     they were before the call, bit for bit, and every other input
+//     untouched but where its storage is S's (an alias, an overlapping part
+//     of one storage).
+// Calls that the plug-ins document as errors (fewer inputs than a plug-in
+// reads, more where further inputs are not ignored, more outputs than it
+// returns, a non-double X for the pairs family, factors whose sizes do not
+// match) must fail, with the family's fixed message where it has one.
 #pragma once
 
 #include <string>
@@ -26,7 +27,7 @@
 
 namespace fuzzcase {
 
-// The fixed messages a plug-in may raise without identifier.
+// The fixed messages a plug-in may raise without identifier (by its family).
 const std::vector<std::string>& fixedMessages(const std::string& plugin);
 
 // "" when the call kept the contract, else what it broke. `inputs` are the

@@ -1,5 +1,7 @@
 #include "fuzzcase.h"
 
+#include "registry.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -233,6 +235,33 @@ std::vector<uint8_t> encode(const Case& c)
             writeValue(out, v);
     }
     return out;
+}
+
+Case exampleCase(size_t plugin)
+{
+    const registry::Plugin& p = registry::plugins().at(plugin);
+    Case c;
+    c.plugin = uint8_t(plugin);
+    c.nlhs = p.hasOutput() ? 1 : 0;
+    for (const std::string& text : registry::parseCall(p.example).inputs) {
+        const registry::Value v = registry::parseValue(text);
+        if (v.dims.size() != 2)
+            throw std::invalid_argument(p.name + "'s example has an input of more than two dimensions");
+        static const std::pair<registry::Kind, Kind> kinds[] = {
+            {registry::Kind::Double, Kind::Double},   {registry::Kind::Single, Kind::Single},
+            {registry::Kind::Int32, Kind::Int32},     {registry::Kind::Logical, Kind::Logical},
+            {registry::Kind::Char, Kind::Char},       {registry::Kind::Sparse, Kind::SparseDouble},
+            {registry::Kind::Complex, Kind::ComplexDouble}};
+        Input in;
+        for (const auto& [from, to] : kinds)
+            if (from == v.kind)
+                in.kind = to;
+        in.rowsIndex = dimIndex(v.rows());
+        in.colsIndex = dimIndex(v.cols());
+        in.values = v.values;
+        c.inputs.push_back(in);
+    }
+    return c;
 }
 
 }  // namespace fuzzcase

@@ -27,15 +27,27 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <utility>
 #include <vector>
 
-#include "plugin_names.h"
+#include "toolbox_registry.h"
 
 namespace fuzzcase {
 
+namespace detail {
+template <size_t... I>
+constexpr std::array<const char*, sizeof...(I)> namesOf(std::index_sequence<I...>)
+{
+    return {registry_data::kEntries[I].name...};
+}
+}  // namespace detail
+
 // Every plug-in the fuzz target drives, in the order of the plug-in byte:
-// plugins.list, in its order (plugin_names.h is made from it).
-constexpr std::array<const char*, TOOLBOX_PLUGIN_COUNT> kPlugins = {TOOLBOX_PLUGIN_NAMES};
+// the registry's (plugins.list). A committed seed holds its plug-in's place
+// there: new plug-ins go at the end of the list.
+constexpr auto kPlugins =
+    detail::namesOf(std::make_index_sequence<std::size(registry_data::kEntries)>());
 
 enum class Kind : uint8_t {
     Double,         // real full double
@@ -97,6 +109,11 @@ Case decode(const uint8_t* data, size_t size);
 // decode(encode(c)) == c for every case whose fields are in range (at most 255
 // values per input, a valid alias index).
 std::vector<uint8_t> encode(const Case& c);
+
+// The example the registry gives for plug-in `plugin` (an index into
+// kPlugins), as a case; throws std::invalid_argument when an input has no
+// form in cases (more than two dimensions, a dimension not in kDims).
+Case exampleCase(size_t plugin);
 
 // Index of a dimension in kDims; throws std::invalid_argument if absent.
 uint8_t dimIndex(uint64_t dim);

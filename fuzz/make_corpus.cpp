@@ -1,6 +1,9 @@
-// Writes the fuzzer's seed corpus: the worked examples of every plug-in and
+// Writes the fuzzer's seed corpus: the worked examples of the plug-ins and
 // one call for each kind of bad input, encoded in the case format of
-// fuzzcase.h. Usage: make_corpus DIR (writes DIR/seed-<plug-in>-<what>).
+// fuzzcase.h. Usage:
+//   make_corpus DIR             the committed seeds, DIR/seed-<plug-in>-<what>
+//   make_corpus --examples DIR  each plug-in's example in the registry,
+//                               DIR/example-<plug-in> (the smoke run adds them)
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -304,33 +307,47 @@ void nzfillSeeds(Seeds& s)
     }
 }
 
+// The registry's example of every plug-in, as a case.
+void exampleSeeds(Seeds& s)
+{
+    for (size_t p = 0; p < fuzzcase::kPlugins.size(); ++p)
+        s.list.emplace_back(std::string("example-") + fuzzcase::kPlugins[p],
+                            fuzzcase::exampleCase(p));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+    const bool examples = argc == 3 && std::string(argv[1]) == "--examples";
+    if (argc != 2 && !examples) {
+        std::fprintf(stderr, "usage: %s [--examples] DIR\n", argv[0]);
         return 2;
     }
+    const char* dir = argv[argc - 1];
     Seeds s;
-    penaltySeeds(s);
-    reportSeeds(s);
-    pairsqSeeds(s);
-    obsprodSeeds(s);
-    nzfillSeeds(s);
+    if (examples) {
+        exampleSeeds(s);
+    } else {
+        penaltySeeds(s);
+        reportSeeds(s);
+        pairsqSeeds(s);
+        obsprodSeeds(s);
+        nzfillSeeds(s);
+    }
     for (const auto& [name, c] : s.list) {
         const std::vector<uint8_t> bytes = fuzzcase::encode(c);
         if (!(fuzzcase::decode(bytes.data(), bytes.size()) == c)) {
             std::fprintf(stderr, "%s does not survive encoding\n", name.c_str());
             return 1;
         }
-        std::ofstream out(std::string(argv[1]) + "/" + name, std::ios::binary);
+        std::ofstream out(std::string(dir) + "/" + name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         if (!out) {
-            std::fprintf(stderr, "cannot write %s/%s\n", argv[1], name.c_str());
+            std::fprintf(stderr, "cannot write %s/%s\n", dir, name.c_str());
             return 1;
         }
     }
-    std::printf("%zu seeds written to %s\n", s.list.size(), argv[1]);
+    std::printf("%zu seeds written to %s\n", s.list.size(), dir);
     return 0;
 }

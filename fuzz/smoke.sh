@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Short fuzzing run of every plug-in under ASan and UBSan: SMOKE_SECONDS
-# (default 20) per plug-in, fixed seed, starting from the committed corpus.
+# (default 20) per plug-in, fixed seed, starting from the committed corpus
+# and every plug-in's example in the registry.
 # Fails on the first finding; the input that caused it is kept in
 # <builddir>/fuzz-findings/ (replay it with <builddir>/fuzz/fuzz_replay FILE).
 # Usage: bash fuzz/smoke.sh <builddir>   (a build with -DTOOLBOX_FUZZ=ON)
@@ -18,16 +19,17 @@ mkdir -p "$findings"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The plug-ins of plugins.list: its lines that are neither comments nor
-# categories.
-mapfile -t plugins < <(awk '!/^[ \t]*(#|$)/ && $1 != "category" { print $1 }' "$here/../plugins.list")
+# The plug-ins of the registry (plugins.list), and their examples as seeds.
+mapfile -t plugins < <(awk '$1 == "plugin" { print $2 }' "$here/../plugins.list")
+mkdir -p "$work/examples"
+"$build/fuzz/make_corpus" --examples "$work/examples" >/dev/null
 printf '%-13s %10s %8s %8s\n' plug-in executions coverage features
 for p in "${plugins[@]}"; do
   mkdir -p "$work/$p"
   # New inputs go to the scratch directory; the committed corpus is only read.
   if ! FUZZ_PLUGIN=$p "$target" -seed=1 -max_total_time="$seconds" -timeout=30 \
         -print_final_stats=1 -artifact_prefix="$findings/$p-" \
-        "$work/$p" "$here/corpus" >"$work/$p.log" 2>&1; then
+        "$work/$p" "$here/corpus" "$work/examples" >"$work/$p.log" 2>&1; then
     tail -n 60 "$work/$p.log"
     echo "FAIL: fuzzing $p found a problem; the input is in $findings/" >&2
     exit 1

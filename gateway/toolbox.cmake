@@ -1,12 +1,24 @@
-# The plug-in list and the build rules shared by every plug-in.
+# The registry of plug-ins and the build rules shared by every plug-in.
 #
-# plugins.list names the plug-ins (see there); reading it sets
-#   TOOLBOX_PLUGINS                      the names, in the list's order
-#   TOOLBOX_PLUGIN_<name>_CATEGORY       its category's key
-#   TOOLBOX_PLUGIN_<name>_KERNELS        its kernel sources, from the top of the tree
-#   TOOLBOX_PLUGIN_<name>_BLAS           TRUE when it calls the host's BLAS
+# plugins.list holds the registry (see there); reading it sets
+#   TOOLBOX_PLUGINS                      the names, in the registry's order
+#   TOOLBOX_PLUGIN_<name>_<FIELD>        each field of its entry: CATEGORY,
+#                                        FAMILY, KERNELS (a list, from the
+#                                        top of the tree), BLAS (TRUE or
+#                                        FALSE), USAGE, INPUTS, OUTPUT,
+#                                        PRINTS, EXAMPLE, RESULT
 #   TOOLBOX_CATEGORIES                   the category keys, in order
 #   TOOLBOX_CATEGORY_<key>_TITLE         a category's title
+# and writes into the build folder
+#   registry/toolbox_registry.h          the registry and its error contract
+#                                        (plugins.errors) for C++, which the
+#                                        library toolbox_registry reads
+#                                        (tests/registry.h);
+#   Contents.m                           doc/Contents.m with the version and,
+#                                        for @PLUGINS@, one line a plug-in
+#                                        (its help file's first line) under
+#                                        its category's title
+#                                        (TOOLBOX_CONTENTS).
 #
 #   toolbox_kernels(<folder>)
 #     the static library <folder>_kernels of the listed kernel sources in
@@ -43,48 +55,161 @@ endif()
 set(TOOLBOX_HELP_DIR ${CMAKE_BINARY_DIR}/help)
 file(MAKE_DIRECTORY ${TOOLBOX_DIR} ${TOOLBOX_MEX_DIR} ${TESTHOST_PLUGIN_DIR} ${TOOLBOX_HELP_DIR})
 
-# ---- The list --------------------------------------------------------------
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TOOLBOX_PLUGIN_LIST})
-file(STRINGS ${TOOLBOX_PLUGIN_LIST} _lines)
+# ---- The registry --------------------------------------------------------
+set(TOOLBOX_PLUGIN_ERRORS ${TOOLBOX_ROOT}/plugins.errors)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TOOLBOX_PLUGIN_LIST} ${TOOLBOX_PLUGIN_ERRORS})
+set(_toolbox_fields CATEGORY FAMILY KERNELS BLAS USAGE INPUTS OUTPUT PRINTS EXAMPLE RESULT)
+set(_toolbox_required CATEGORY FAMILY KERNELS USAGE INPUTS OUTPUT EXAMPLE RESULT)
+# The lines of a file as a list, each ';' in them kept as "<semicolon>" (a list
+# would split there).
+function(_toolbox_lines file out)
+  file(READ ${file} text)
+  string(REPLACE ";" "<semicolon>" text "${text}")
+  string(REPLACE "\n" ";" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+_toolbox_lines(${TOOLBOX_PLUGIN_LIST} _lines)
 set(TOOLBOX_PLUGINS)
 set(TOOLBOX_CATEGORIES)
+set(_name "")
 foreach(_line IN LISTS _lines)
-  string(REGEX REPLACE "#.*" "" _line "${_line}")
-  string(STRIP "${_line}" _line)
-  if(_line STREQUAL "")
+  if(_line MATCHES "^[ \t]*(#|$)")
     continue()
   endif()
-  if(_line MATCHES "^category[ \t]+([a-z]+)[ \t]+(.+)$")
+  string(REPLACE "<semicolon>" ";" _line "${_line}")
+  string(STRIP "${_line}" _text)
+  if(_line MATCHES "^category[ \t]+([a-z0-9_]+)[ \t]+(.+)$")
     list(APPEND TOOLBOX_CATEGORIES ${CMAKE_MATCH_1})
     set(TOOLBOX_CATEGORY_${CMAKE_MATCH_1}_TITLE "${CMAKE_MATCH_2}")
-    continue()
+  elseif(_line MATCHES "^plugin[ \t]+([a-z][a-z0-9_]*)$")
+    set(_name ${CMAKE_MATCH_1})
+    if(_name IN_LIST TOOLBOX_PLUGINS)
+      message(FATAL_ERROR "plugins.list: ${_name} has two entries")
+    endif()
+    list(APPEND TOOLBOX_PLUGINS ${_name})
+    foreach(_f ${_toolbox_fields})
+      set(TOOLBOX_PLUGIN_${_name}_${_f} "")
+    endforeach()
+    set(TOOLBOX_PLUGIN_${_name}_BLAS FALSE)
+  elseif(_line MATCHES "^[ \t]" AND NOT _name STREQUAL "" AND _text MATCHES "^([a-z]+)[ \t]*(.*)$")
+    string(TOUPPER ${CMAKE_MATCH_1} _field)
+    set(_value "${CMAKE_MATCH_2}")
+    if(NOT _field IN_LIST _toolbox_fields)
+      message(FATAL_ERROR "plugins.list: ${_name} has a field \"${CMAKE_MATCH_1}\", which the registry does not know")
+    endif()
+    if(_field STREQUAL "BLAS")
+      set(_value TRUE)
+    elseif(_field STREQUAL "KERNELS")
+      separate_arguments(_value UNIX_COMMAND "${_value}")
+    endif()
+    set(TOOLBOX_PLUGIN_${_name}_${_field} "${_value}")
+  else()
+    message(FATAL_ERROR "plugins.list: cannot read the line \"${_line}\"")
   endif()
-  separate_arguments(_fields UNIX_COMMAND "${_line}")
-  list(LENGTH _fields _n)
-  if(_n LESS 3)
-    message(FATAL_ERROR "plugins.list: \"${_line}\" needs a name, a category and kernel sources")
+endforeach()
+foreach(_name ${TOOLBOX_PLUGINS})
+  foreach(_f ${_toolbox_required})
+    if("${TOOLBOX_PLUGIN_${_name}_${_f}}" STREQUAL "")
+      string(TOLOWER ${_f} _f)
+      message(FATAL_ERROR "plugins.list: ${_name} has no field \"${_f}\"")
+    endif()
+  endforeach()
+  if(NOT TOOLBOX_PLUGIN_${_name}_CATEGORY IN_LIST TOOLBOX_CATEGORIES)
+    message(FATAL_ERROR "plugins.list: ${_name} names the category ${TOOLBOX_PLUGIN_${_name}_CATEGORY}, which no category line gives")
   endif()
-  list(GET _fields 0 _name)
-  list(GET _fields 1 _category)
-  list(SUBLIST _fields 2 -1 _rest)
-  set(_blas FALSE)
-  if("blas" IN_LIST _rest)
-    set(_blas TRUE)
-    list(REMOVE_ITEM _rest blas)
-  endif()
-  if(NOT _category IN_LIST TOOLBOX_CATEGORIES)
-    message(FATAL_ERROR "plugins.list: ${_name} names the category ${_category}, which no category line gives")
-  endif()
-  foreach(_f ${_rest} gateway/plugins/${_name}.cpp gateway/plugins/${_name}.m)
+  foreach(_f ${TOOLBOX_PLUGIN_${_name}_KERNELS} gateway/plugins/${_name}.cpp gateway/plugins/${_name}.m)
     if(NOT EXISTS ${TOOLBOX_ROOT}/${_f})
       message(FATAL_ERROR "plugins.list: ${_name} needs ${_f}, which is missing")
     endif()
   endforeach()
-  list(APPEND TOOLBOX_PLUGINS ${_name})
-  set(TOOLBOX_PLUGIN_${_name}_CATEGORY ${_category})
-  set(TOOLBOX_PLUGIN_${_name}_KERNELS ${_rest})
-  set(TOOLBOX_PLUGIN_${_name}_BLAS ${_blas})
 endforeach()
+
+# The registry for C++: one entry a plug-in, its fields as the list gives
+# them, and the error table as it stands.
+set(_entries "")
+foreach(_name ${TOOLBOX_PLUGINS})
+  set(_blas false)
+  if(TOOLBOX_PLUGIN_${_name}_BLAS)
+    set(_blas true)
+  endif()
+  string(APPEND _entries "    {\"${_name}\", \"${TOOLBOX_PLUGIN_${_name}_CATEGORY}\", \"${TOOLBOX_PLUGIN_${_name}_FAMILY}\", ${_blas},\n")
+  foreach(_f USAGE INPUTS OUTPUT PRINTS EXAMPLE RESULT)
+    string(APPEND _entries "     R\"registry(${TOOLBOX_PLUGIN_${_name}_${_f}})registry\",\n")
+  endforeach()
+  string(APPEND _entries "    },\n")
+endforeach()
+file(READ ${TOOLBOX_PLUGIN_ERRORS} _errors)
+set(TOOLBOX_REGISTRY_DIR ${CMAKE_BINARY_DIR}/registry)
+file(CONFIGURE OUTPUT ${TOOLBOX_REGISTRY_DIR}/toolbox_registry.h CONTENT
+"// Made from plugins.list and plugins.errors when the build is configured.
+#pragma once
+
+namespace registry_data {
+
+struct Entry {
+    const char* name;
+    const char* category;
+    const char* family;
+    bool blas;
+    const char* usage;
+    const char* inputs;
+    const char* output;
+    const char* prints;
+    const char* example;
+    const char* result;
+};
+
+inline constexpr Entry kEntries[] = {
+@_entries@};
+
+inline constexpr const char* kErrorTable = R\"registry(@_errors@)registry\";
+
+}  // namespace registry_data
+" @ONLY)
+# What the C++ tools read of it (tests/registry.h).
+add_library(toolbox_registry STATIC ${TOOLBOX_ROOT}/tests/registry.cpp)
+target_include_directories(toolbox_registry PUBLIC ${TOOLBOX_REGISTRY_DIR} ${TOOLBOX_ROOT}/tests)
+
+# Contents.m: the template's @PLUGINS@ becomes each category's title (in the
+# order the plug-ins first use them) and a line a plug-in, "%   NAME - H1" with the name padded to 12, the H1 the
+# first line of its help file without "%NAME ".
+set(_plugin_lines "")
+set(_used)
+foreach(_name ${TOOLBOX_PLUGINS})
+  list(APPEND _used ${TOOLBOX_PLUGIN_${_name}_CATEGORY})
+endforeach()
+list(REMOVE_DUPLICATES _used)
+foreach(_category ${_used})
+  set(_block "")
+  foreach(_name ${TOOLBOX_PLUGINS})
+    if(NOT TOOLBOX_PLUGIN_${_name}_CATEGORY STREQUAL _category)
+      continue()
+    endif()
+    set(_help ${TOOLBOX_GATEWAY_DIR}/plugins/${_name}.m)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_help})
+    _toolbox_lines(${_help} _h1)
+    list(GET _h1 1 _h1)
+    string(REPLACE "<semicolon>" ";" _h1 "${_h1}")
+    string(REGEX REPLACE "^%[A-Za-z0-9_]+ " "" _h1 "${_h1}")
+    set(_padded "${_name}")
+    string(LENGTH "${_padded}" _n)
+    while(_n LESS 12)
+      string(APPEND _padded " ")
+      math(EXPR _n "${_n} + 1")
+    endwhile()
+    string(APPEND _block "%   ${_padded} - ${_h1}\n")
+  endforeach()
+  if(NOT _block STREQUAL "")
+    string(APPEND _plugin_lines "% ${TOOLBOX_CATEGORY_${_category}_TITLE}\n${_block}%\n")
+  endif()
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TOOLBOX_ROOT}/doc/Contents.m ${TOOLBOX_ROOT}/VERSION)
+file(READ ${TOOLBOX_ROOT}/doc/Contents.m _contents)
+string(REPLACE "%\n@PLUGINS@\n" "%\n${_plugin_lines}" _contents "${_contents}")
+file(STRINGS ${TOOLBOX_ROOT}/VERSION _version LIMIT_COUNT 1)
+string(REPLACE "@VERSION@" "${_version}" _contents "${_contents}")
+set(TOOLBOX_CONTENTS ${CMAKE_BINARY_DIR}/Contents.m)
+file(CONFIGURE OUTPUT ${TOOLBOX_CONTENTS} CONTENT "${_contents}" @ONLY)
 
 # ---- Hosts -----------------------------------------------------------------
 if(TOOLBOX_OCTAVE)

@@ -1,6 +1,6 @@
 # Lays out the Octave package in STAGE_DIR and packs it into TARBALL.
 # Run by the octave_package target (cmake -P); see CMakeLists.txt. The
-# manifest names each plug-in (in the order of plugins.list), its category,
+# manifest names each plug-in (in the registry's order), its category,
 # its kernel sources and whether it links the BLAS.
 
 cmake_minimum_required(VERSION 3.18)
@@ -13,7 +13,7 @@ string(TIMESTAMP today "%Y-%m-%d" UTC)
 configure_file(${PACKAGE_SOURCE}/DESCRIPTION.in ${top}/DESCRIPTION @ONLY)
 configure_file(${SOURCE_DIR}/LICENSE ${top}/COPYING COPYONLY)
 configure_file(${SOURCE_DIR}/NEWS ${top}/NEWS COPYONLY)
-configure_file(${SOURCE_DIR}/doc/Contents.m ${top}/inst/Contents.m @ONLY)
+configure_file(${CONTENTS} ${top}/inst/Contents.m COPYONLY)
 
 # Every source keeps its path under src/; its object is named after that
 # path, so that a source shared by several plug-ins is compiled once, also by

@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
-# Every place that names the plug-ins agrees with plugins.list: their
-# gateways and help files, doc/Contents.m (with each help file's first line,
-# the solvers' too),
-# the README's table of functions, the fuzz corpus, the scripts that
-# exercise each plug-in by hand, and the MATLAB test suite's list. (The build files, build_toolbox.m, the
-# package, the fuzz target and the smoke run read the list itself.)
-# Usage: check_plugin_list.sh ROOT
+# The registry of plug-ins (plugins.list, plugins.errors) is the one place
+# that lists them. This checks
+#   - that each plug-in of the registry has its gateway and its help file
+#     (gateway/plugins/NAME.cpp and .m, whose first line is %NAME ...) and
+#     nothing else is there;
+#   - that the error table names the registry's families, and each family
+#     has rows;
+#   - that doc/Contents.m leaves the plug-ins' lines to the build (@PLUGINS@)
+#     and has a line for each solver (solvers/*.m), its help file's first
+#     line;
+#   - that no file lists the plug-ins by hand: a file naming all the
+#     registry's plug-ins, or all but one, must read the registry instead
+#     (toolbox_plugin_list, tests/registry.h, CMake's TOOLBOX_PLUGINS), unless
+#     it is one of the kinds listed below, which a new plug-in need not
+#     touch.
+# Usage: check_plugin_list.sh ROOT [FILE...]   (FILEs are looked at as well)
 set -uo pipefail
-root=${1:?usage: check_plugin_list.sh ROOT}
+root=${1:?usage: check_plugin_list.sh ROOT [FILE...]}
+shift
+extra=("$@")
 cd "$root" || exit 2
-mapfile -t listed < <(awk '!/^[ \t]*(#|$)/ && $1 != "category" { print $1 }' plugins.list)
+mapfile -t listed < <(awk '$1 == "plugin" { print $2 }' plugins.list)
 status=0
 complain() { echo "$*"; status=1; }
 
@@ -18,34 +29,77 @@ want=$(sorted "${listed[@]}")
 
 for ext in cpp m; do
   have=$(sorted $(cd gateway/plugins && ls *.$ext | sed "s/\.$ext\$//"))
-  [ "$have" = "$want" ] || complain "gateway/plugins/*.$ext: $(echo $have) is not the list: $(echo $want)"
-done
-
-# Contents.m: one line per plug-in and per solver (solvers/*.m), its help
-# file's first line.
-solvers=($(cd solvers && ls *.m 2>/dev/null | sed 's/\.m$//'))
-have=$(sorted $(sed -n 's/^%   \([a-z_]*\) *- .*/\1/p' doc/Contents.m))
-[ "$have" = "$(sorted "${listed[@]}" "${solvers[@]}")" ] ||
-  complain "doc/Contents.m lists $(echo $have), not $(echo $want ${solvers[@]})"
-for name in "${solvers[@]}"; do
-  h1=$(sed -n '2{s/^%[A-Z_]* //p;q}' "solvers/$name.m")
-  grep -qF -- "%   $(printf '%-12s' "$name") - $h1" doc/Contents.m ||
-    complain "doc/Contents.m: $name's line is not its help file's first line ($h1)"
+  [ "$have" = "$want" ] || complain "gateway/plugins/*.$ext: $(echo $have) is not the registry: $(echo $want)"
 done
 for name in "${listed[@]}"; do
-  h1=$(sed -n '2{s/^%[A-Z_]* //p;q}' "gateway/plugins/$name.m")
-  grep -qF -- "%   $(printf '%-12s' "$name") - $h1" doc/Contents.m ||
-    complain "doc/Contents.m: $name's line is not its help file's first line ($h1)"
-  grep -qE "^\| \`$name\` \|" README.md || complain "README.md: no row for $name in the table of functions"
-  ls fuzz/corpus/seed-"$name"-* > /dev/null 2>&1 || complain "fuzz/corpus: no seed for $name (make_corpus)"
-  for script in fuzz/valgrind/valgrind_plugins.m package/test/test_package_install.m; do
-    grep -q "\b$name\b" "$script" || complain "$script does not call $name"
-  done
+  upper=$(tr '[:lower:]' '[:upper:]' <<<"$name")
+  sed -n 2p "gateway/plugins/$name.m" | grep -q "^%$upper " ||
+    complain "gateway/plugins/$name.m: its first help line is not %$upper followed by what it does"
 done
 
-# The MATLAB test suite keeps a list of its own (MATLAB reads no plugins.list).
-have=$(sorted $(sed -n '/Plugins = {/,/};/p' tests/matlab/PluginTestCase.m | grep -o "'[a-z_]*'" | tr -d "'"))
-[ "$have" = "$want" ] || complain "tests/matlab/PluginTestCase.m lists $(echo $have), not $(echo $want)"
+# The families of the error table.
+families=$(awk '$1 == "family" { print $2 }' plugins.list | sort -u)
+used=$(grep -E '^[a-z]+ *\|' plugins.errors | sed 's/ *|.*//' | sort -u)
+for f in $used; do
+  grep -qx "$f" <<<"$families" || complain "plugins.errors: no family $f in plugins.list"
+done
+for f in $families; do
+  grep -qx "$f" <<<"$used" || complain "plugins.errors: no row for the family $f"
+done
 
-[ $status -eq 0 ] && echo "${#listed[@]} plug-ins, every place agrees with plugins.list"
+# Contents.m: the plug-ins come from the registry; the solvers are listed.
+grep -qx '@PLUGINS@' doc/Contents.m || complain "doc/Contents.m: no line @PLUGINS@ for the plug-ins"
+for name in $(cd solvers && ls *.m 2>/dev/null | sed 's/\.m$//'); do
+  h1=$(sed -n '2{s/^%[A-Z_]* //p;q}' "solvers/$name.m")
+  grep -qF -- "%   $(printf '%-12s' "$name") - $h1" doc/Contents.m ||
+    complain "doc/Contents.m: no line for $name with its help file's first line ($h1)"
+done
+
+# Files that may name every plug-in, by kind:
+#   the registry itself;
+#   documentation for people (the README, NEWS, doc/);
+#   the checks, declared one by one (checks/checks.h);
+#   exercises of the plug-ins on inputs of their own, which also run every
+#   plug-in's example in the registry (threads, kernel paths, the two
+#   forms, the reference bits and the fuzz corpus of the plug-ins there
+#   are).
+allowed=(
+  plugins.list plugins.errors
+  README.md NEWS tests/matlab/README.md 'doc/*'
+  checks/checks.h
+  gateway/test/octave/test_threads.m gateway/test/octave/test_kernel_paths.m
+  gateway/test/octave_forms/test_forms_agree.m
+  tests/matlab/ReferenceBitsTest.m tests/matlab/write_reference.m fuzz/make_corpus.cpp
+)
+is_allowed() {
+  local f=$1 a
+  for a in "${allowed[@]}"; do
+    # shellcheck disable=SC2053
+    [[ $f == $a ]] && return 0
+  done
+  return 1
+}
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  mapfile -t files < <(git ls-files)
+else
+  mapfile -t files < <(find . -type f -not -path './build*' -not -path './.git/*' | sed 's|^\./||')
+fi
+files+=("${extra[@]}")
+need=$(( ${#listed[@]} - 1 ))
+names=$(mktemp)
+trap 'rm -f "$names"' EXIT
+printf '%s\n' "${listed[@]}" > "$names"
+checked=()
+for f in "${files[@]}"; do
+  [ -f "$f" ] && ! is_allowed "$f" && checked+=("$f")
+done
+# Each file with the number of plug-ins it names (text files only).
+while read -r n f; do
+  if [ "$n" -ge "$need" ] && [ "$need" -ge 2 ]; then
+    complain "$f names $n of the ${#listed[@]} plug-ins by hand: read them from the registry (toolbox_plugin_list, tests/registry.h, TOOLBOX_PLUGINS)"
+  fi
+done < <(printf '%s\0' "${checked[@]}" | xargs -0 grep -IHow -F -f "$names" 2>/dev/null |
+           sort -u | awk -F: '{ n[$1]++ } END { for (f in n) print n[f], f }')
+
+[ $status -eq 0 ] && echo "${#listed[@]} plug-ins: every place reads the registry or is of a kind that need not"
 exit $status

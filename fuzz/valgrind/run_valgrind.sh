@@ -12,6 +12,7 @@ octave=$1
 toolbox=$2
 helpers=$3
 here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)   # the registry and its reader, toolbox_plugin_list
 probe=$(valgrind --tool=none "$octave" --no-gui --norc --no-history --quiet --no-window-system \
           --eval "disp(1)" 2>&1 || true)
 if grep -q "Unrecognised instruction" <<<"$probe"; then
@@ -21,4 +22,4 @@ if grep -q "Unrecognised instruction" <<<"$probe"; then
 fi
 exec valgrind --tool=memcheck --error-exitcode=99 --leak-check=no --num-callers=30 \
   "$octave" --no-gui --norc --no-history --quiet --no-window-system \
-  --eval "addpath('$toolbox'); addpath('$helpers'); addpath('$here'); valgrind_plugins(); disp('valgrind_plugins: passed')"
+  --eval "addpath('$toolbox'); addpath('$helpers'); addpath('$root'); addpath('$here'); valgrind_plugins(); disp('valgrind_plugins: passed')"

@@ -36,41 +36,10 @@ error ('nzfill_blas:notBuilt', 'nzfill_blas: the compiled plug-in is missing; bu
 end
 
 % The worked example: the pattern stays, a value set to 0 stays stored.
+% (The self-tests of NZFILL run on nzfill_blas too.)
 %!test
 %! S = sparse ([1 1 2], [1 2 2], [1 2 3]);
 %! nzfill_blas (S, [7 0 9], 3);
 %! assert (full (S), [7 0; 0 9]);
 %! [i, j] = find (S);
 %! assert ([i j], [1 1; 1 2; 2 2]);
-
-% Bit for bit, signed zeros included; only the first fix (L) values; a full
-% S takes them in column-major order.
-%!test
-%! S = sparse ([1 2 3], [1 2 3], [1 2 3]);
-%! nzfill_blas (S, [-0 0.1 5], 2.9);
-%! [~, ~, s] = find (S);
-%! assert (signbit (s(1)) && s(2) == 0.1 && s(3) == 3);
-%! F = zeros (2, 2);
-%! nzfill_blas (F, [1 2 3], 3);
-%! assert (F, [1 3; 2 0]);
-
-% A range has no storage of its own: the native form refuses it; through
-% MEX the write would go to a temporary copy.
-%!test
-%! if (strcmp (which ('nzfill_blas')(end-3:end), '.oct'))
-%!   try
-%!     nzfill_blas (1:5, [9 9], 2);
-%!     error ('the range was written');
-%!   catch err
-%!     assert (err.identifier, 'nzfill_blas:notWritable');
-%!   end
-%! end
-
-%!error <Usage:  SetSpv> nzfill_blas (sparse (1), 1)
-%!error <Usage:  SetSpv> a = nzfill_blas (sparse (1), 1, 1)
-%!error id=nzfill_blas:notRealDouble nzfill_blas (single (1), 1, 1)
-%!error id=nzfill_blas:notRealDouble nzfill_blas (sparse (1), sparse (1), 1)
-%!error id=nzfill_blas:badCount nzfill_blas (sparse (1), 1, NaN)
-%!error id=nzfill_blas:badCount nzfill_blas (sparse (1), 1, -1)
-%!error id=nzfill_blas:countTooLarge nzfill_blas (sparse ([1 2], [1 2], [1 2]), [1 2 3], 3)
-%!error id=nzfill_blas:countTooLarge nzfill_blas (sparse ([1 2], [1 2], [1 2]), 1, 2)

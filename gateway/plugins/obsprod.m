@@ -39,26 +39,27 @@ function v = obsprod (Xt, Y, I, J, L)
 error ('obsprod:notBuilt', 'obsprod: the compiled plug-in is missing; build the toolbox first (see README)');
 end
 
-%!shared Xt, Y
+%!shared Xt, Y, variants
 %! Xt = [1 2; 3 4];
 %! Y = [5 6 7; 8 9 10];
+%! variants = {@obsprod};
+%! if (exist ('obsprod_blas') == 3)
+%!   variants{end+1} = @obsprod_blas;   % the BLAS variant shares these tests
+%! end
 
-% The worked example: v(k) is column I(k) of Xt times column J(k) of Y.
-%!assert (obsprod (Xt, Y, [1 2], [3 1], 2), [37 42])
-%!assert (obsprod (Xt, Y, [1 2], [3 1], 1.9), 37)
-%!assert (obsprod (Xt, Y, [1 2], [3 1], 0), zeros (1, 0))
-%!assert (obsprod (zeros (0, 2), zeros (0, 3), [1 2], [3 1], 2), [0 0])
+% The worked example: v(k) is column I(k) of Xt times column J(k) of Y;
+% the count truncated; r = 0 gives zeros.
+%!test
+%! for f = variants
+%!   assert (f{1} (Xt, Y, [1 2], [3 1], 2), [37 42]);
+%!   assert (f{1} (Xt, Y, [1 2], [3 1], 1.9), 37);
+%!   assert (f{1} (Xt, Y, [1 2], [3 1], 0), zeros (1, 0));
+%!   assert (f{1} (zeros (0, 2), zeros (0, 3), [1 2], [3 1], 2), [0 0]);
+%! end
 
 % Summed from 0 term by term in row order: 2^53, then + 1 (rounds back to
 % 2^53), then - 1. Any other order gives 2^53.
 %!assert (obsprod ([2^53 0 0; 1 0 0; 1 0 0], [1 0 0; 1 0 0; -1 0 0], 1, 1, 1), 2^53 - 1)
 
+% One of its errors (the error table, plugins.errors, tries every one).
 %!error <Usage: v = obsprod> obsprod (Xt, Y, 1, 1)
-%!error <Usage: v = obsprod> [a, b] = obsprod (Xt, Y, 1, 1, 1)
-%!error <rows of Xt must be equal to rows of Y> obsprod (Xt, [Y; Y], 1, 1, 1)
-%!error <rank must be r> obsprod ([1 2 3; 4 5 6; 7 8 9], ones (3, 2), 1, 1, 1)
-%!error id=obsprod:notRealDouble obsprod (Xt, Y, int32 (1), 1, 1)
-%!error id=obsprod:badCount obsprod (Xt, Y, 1, 1, [])
-%!error id=obsprod:indexTooShort obsprod (Xt, Y, [1 2], 1, 2)
-%!error id=obsprod:columnOutside obsprod (Xt, Y, [1 3], [1 1], 2)
-%!error id=obsprod:columnOutside obsprod (Xt, Y, 1, NaN, 1)

@@ -57,10 +57,5 @@ end
 %! assert (G, zeros (2, 2));
 %! assert (text, sprintf ("Error! Unkonw Lower bound!\nError! Unkonw Lower bound!\n"));
 
-%!error id=penslope:tooManyOutputs [a, b] = penslope (X, [], [], [], w, t)
+% One of its errors (the error table, plugins.errors, tries every one).
 %!error id=penslope:notEnoughInputs penslope (X)
-%!error id=penslope:notRealDouble penslope (int8 (X), [], [], [], w, t)
-%!error id=penslope:notMatrix penslope (ones (2, 2, 2), [], [], [], w, t)
-%!error id=penslope:tooFewColumns penslope (X, [], [], [1 2 3], w, t)
-%!error id=penslope:tooFewElements penslope (X, [], [], [], w, [1 2])
-%!error id=penslope:pointOutside penslope (X, [], [0 1 1 1], [], w, t)

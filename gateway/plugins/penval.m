@@ -59,12 +59,5 @@ end
 % The regularisation term: w4 times the sum of squared coordinates.
 %!assert (penval (X, [], [], [], [0 0 0 0.5], t), 12.5)
 
-%!error id=penval:tooManyOutputs [a, b] = penval (X, [], [], [], w, t)
+% One of its errors (the error table, plugins.errors, tries every one).
 %!error id=penval:notEnoughInputs penval (X, [], [], [], w)
-%!error id=penval:notRealDouble penval (single (X), [], [], [], w, t)
-%!error id=penval:notRealDouble penval (X, [], [], [], w, complex (t))
-%!error id=penval:notMatrix penval (ones (2, 2, 2), [], [], [], w, t)
-%!error id=penval:tooFewColumns penval (X, [1 2], [], [], w, t)
-%!error id=penval:tooFewColumns penval (X, [], [1 2 3], [], w, t)
-%!error id=penval:tooFewElements penval (X, [], [], [], [1 1 1], t)
-%!error id=penval:pointOutside penval (X, [1 3 4], [], [], w, t)

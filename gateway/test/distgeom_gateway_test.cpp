@@ -1,6 +1,7 @@
 // The five distance-bound plug-ins through the test host: worked examples,
-// outputs created whatever nlhs is, and every bad input rejected with its
-// identifier before anything is created.
+// outputs created whatever nlhs is, the inputs accepted at the edge (what is
+// refused is the error table's, registry_gateway_test), and the fast paths'
+// bits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,17 +77,6 @@ Call penslopeCall(double ubCode, double lbCode = 1, double w4 = 0, int nlhs = 1)
     Array X = points(), D = rows({{1, 2, 2.5}}), Lb = rows({{1, 2, 10, lbCode}}),
           Ub = rows({{1, 2, 2.5, ubCode}}), w = row({1, 1, 1, w4}), t = row({3, 5, 7, 2});
     return plugins().penslope.call(nlhs, {X.get(), D.get(), Lb.get(), Ub.get(), w.get(), t.get()});
-}
-
-// A failed call: the expected identifier, and nothing created or written.
-void expectRejected(const Call& c, const std::string& id)
-{
-    EXPECT_TRUE(c.failed);
-    EXPECT_EQ(id, c.id) << c.message;
-    EXPECT_FALSE(c.message.empty());
-    EXPECT_EQ(0u, c.created);
-    EXPECT_EQ(nullptr, c.out());
-    EXPECT_FALSE(c.inputsChanged);
 }
 
 }  // namespace
@@ -196,94 +186,22 @@ TEST(Gateways, EmptyXWithBillionsOfColumns)
     EXPECT_EQ(wide, mxGetN(c.out()));
 }
 
-TEST(Gateways, TooFewInputs)
-{
-    Array X = points(), D = rows({{1, 2, 4}}), w = row({1, 1, 1, 1});
-    expectRejected(plugins().penval.call(1, {X.get(), D.get(), D.get(), D.get(), w.get()}),
-                   "penval:notEnoughInputs");
-    expectRejected(plugins().penslope.call(1, {}), "penslope:notEnoughInputs");
-    expectRejected(plugins().linkdev.call(1, {X.get()}), "linkdev:notEnoughInputs");
-    expectRejected(plugins().ceilgap.call(1, {}), "ceilgap:notEnoughInputs");
-    expectRejected(plugins().floorgap.call(1, {X.get()}), "floorgap:notEnoughInputs");
-}
-
-TEST(Gateways, InputsThatAreNotRealFullDouble)
-{
-    std::vector<Array> bad;
-    bad.push_back(testhost::ofClass(testhost::Class::Single, 2, 4));
-    bad.push_back(testhost::ofClass(testhost::Class::Int32, 2, 4));
-    bad.push_back(testhost::ofClass(testhost::Class::Logical, 2, 4));
-    bad.push_back(testhost::ofClass(testhost::Class::Char, 2, 4));
-    bad.push_back(testhost::complexDense(2, 4));
-    bad.push_back(testhost::sparse(2, 4, {0}, {0, 1, 1, 1, 1}, {1.0}));
-    for (size_t b = 0; b < bad.size(); ++b) {
-        for (int slot = 0; slot < 6; ++slot) {
-            SCOPED_TRACE("bad kind " + std::to_string(b) + " in input " + std::to_string(slot));
-            Array X = points(), D = rows({{1, 2, 4}}), L = rows({{1, 2, 6, 1}}),
-                  U = rows({{1, 2, 4, 0}}), w = row({1, 1, 1, 1}), t = row({1, 1, 1, 1});
-            std::vector<const mxArray*> in = {X.get(), D.get(), L.get(), U.get(), w.get(), t.get()};
-            in[slot] = bad[b].get();
-            expectRejected(plugins().penval.call(1, in), "penval:notRealDouble");
-            expectRejected(plugins().penslope.call(1, in), "penslope:notRealDouble");
-            if (slot < 2) {
-                in[1] = slot == 1 ? bad[b].get() : U.get();
-                expectRejected(plugins().ceilgap.call(1, {in[0], in[1]}), "ceilgap:notRealDouble");
-            }
-        }
-    }
-}
-
-TEST(Gateways, TablesWithTooFewColumnsAndShortWeights)
-{
-    Array X = points(), D = rows({{1, 2, 4}}), D2 = rows({{1, 2}}), L3 = rows({{1, 2, 6}}),
-          L = rows({{1, 2, 6, 1}}), w = row({1, 1, 1, 1}), w3 = row({1, 1, 1}),
-          empty = testhost::dense(0, 0), noCols = testhost::dense(4, 0);
-    expectRejected(plugins().penval.call(1, {X.get(), D2.get(), L.get(), L.get(), w.get(), w.get()}),
-                   "penval:tooFewColumns");
-    expectRejected(plugins().penval.call(1, {X.get(), D.get(), L3.get(), L.get(), w.get(), w.get()}),
-                   "penval:tooFewColumns");
-    expectRejected(plugins().penslope.call(1, {X.get(), D.get(), L.get(), L3.get(), w.get(), w.get()}),
-                   "penslope:tooFewColumns");
-    expectRejected(plugins().linkdev.call(1, {X.get(), D2.get()}), "linkdev:tooFewColumns");
-    expectRejected(plugins().floorgap.call(1, {X.get(), noCols.get()}), "floorgap:tooFewColumns");
-    expectRejected(plugins().penval.call(1, {X.get(), D.get(), L.get(), L.get(), w3.get(), w.get()}),
-                   "penval:tooFewElements");
-    expectRejected(plugins().penslope.call(1, {X.get(), D.get(), L.get(), L.get(), w.get(), empty.get()}),
-                   "penslope:tooFewElements");
-    // A bound table with three columns is enough for a report, and [] is "no rows".
-    EXPECT_FALSE(plugins().floorgap.call(1, {X.get(), L3.get()}).failed);
-    EXPECT_FALSE(plugins().penval.call(1, {X.get(), empty.get(), empty.get(), empty.get(),
-                                           w.get(), w.get()}).failed);
-}
-
-TEST(Gateways, PointNumbersOutsideX)
+// Fractional point numbers are accepted while the point they read lies
+// inside X (2.5 with d = 3 reads from offset 4); a bound table of three
+// columns is enough for a report, and [] is a table without rows. (What is
+// refused: the error table.)
+TEST(Gateways, PointNumbersAndTablesAccepted)
 {
     Array X = testhost::dense(3, 3, {0, 0, 0, 1, 1, 1, 2, 2, 2}), w = row({1, 1, 1, 1}),
-          E = testhost::dense(0, 0);
-    // 2.5 with d = 3 reads from offset 4, which still leaves a whole point inside X.
+          L3 = rows({{1, 2, 6}}), empty = testhost::dense(0, 0);
     for (double i : {2.5, 2.0, 1.0, 1.9, 3.0, 2.9})
         for (const Plugin* p : {&plugins().linkdev, &plugins().floorgap}) {
             Array T = rows({{1, 2, 1}, {i, 1, 1}});
             EXPECT_FALSE(p->call(1, {X.get(), T.get()}).failed) << i;
         }
-    for (double i : {kNaN, kInf, -kInf, 0.0, -1.0, 0.5, 3.5, 4.0, 1e300, 4294967297.0}) {
-        SCOPED_TRACE(i);
-        Array good = rows({{1, 2, 1, 1}}), bad = rows({{1, 2, 1, 1}, {1, 2, 1, 1}, {2, i, 1, 1}});
-        Call c = plugins().penval.call(1, {X.get(), good.get(), good.get(), bad.get(), w.get(), w.get()});
-        expectRejected(c, "penval:pointOutside");
-        EXPECT_NE(std::string::npos, c.message.find("row 3 of Ub")) << c.message;
-        c = plugins().penslope.call(1, {X.get(), bad.get(), E.get(), E.get(), w.get(), w.get()});
-        expectRejected(c, "penslope:pointOutside");
-        EXPECT_NE(std::string::npos, c.message.find("row 3 of D")) << c.message;
-        expectRejected(plugins().linkdev.call(1, {X.get(), bad.get()}), "linkdev:pointOutside");
-        expectRejected(plugins().ceilgap.call(1, {X.get(), bad.get()}), "ceilgap:pointOutside");
-        c = plugins().floorgap.call(1, {X.get(), bad.get()});
-        expectRejected(c, "floorgap:pointOutside");
-        EXPECT_NE(std::string::npos, c.message.find("row 3 of Lb")) << c.message;
-    }
-    // No points at all: every row names a point outside X.
-    Array none = testhost::dense(3, 0), T = rows({{1, 1, 1}});
-    expectRejected(plugins().linkdev.call(1, {none.get(), T.get()}), "linkdev:pointOutside");
+    EXPECT_FALSE(plugins().floorgap.call(1, {X.get(), L3.get()}).failed);
+    EXPECT_FALSE(plugins().penval.call(1, {X.get(), empty.get(), empty.get(), empty.get(),
+                                           w.get(), w.get()}).failed);
 }
 
 // Tables of many rows take the kernels' fast path where the processor has

@@ -1,6 +1,6 @@
-// obsprod, nzfill and their BLAS variants through the test host: the fixed
-// messages in their order, every bad input rejected before anything is
-// created or written, and nzfill's in-place write keeping S's pattern.
+// obsprod, nzfill and their BLAS variants through the test host: worked
+// examples, nzfill's in-place write keeping S's pattern, and the fast paths'
+// bits. (What is refused: the error table, registry_gateway_test.)
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -61,7 +61,6 @@ protected:
         EXPECT_EQ(1u, mxGetM(c.out()));
         return testhost::values(c.out());
     }
-    std::string id(const char* reason) const { return GetParam() + ":" + reason; }
 };
 
 TEST_P(Obsprod, WorkedExamples)
@@ -75,55 +74,6 @@ TEST_P(Obsprod, WorkedExamples)
     Array bad = row({kNaN, 0});  // r = 0: nothing read, no index checked
     Call c = run(GetParam(), 1, {Xt0.get(), Y0.get(), bad.get(), bad.get(), L.get()});
     EXPECT_EQ((std::vector<double>{0, 0}), testhost::values(c.out()));
-}
-
-TEST_P(Obsprod, FixedMessagesFirstInTheirOrder)
-{
-    const std::string usage = "Usage: v = obsprod (Xt, Y, I, J, L)",
-                      rows = "rows of Xt must be equal to rows of Y",
-                      rank = "rank must be r <= min(m,n)";
-    Array L = testhost::scalar(2), Y35 = testhost::dense(3, 5), Y31 = testhost::dense(3, 1),
-          Xt32 = testhost::dense(3, 2), S35 = testhost::ofClass(Class::Single, 3, 5);
-    const mxArray *xt = Xt.get(), *y = Y.get(), *i = I.get(), *j = J.get(), *l = L.get();
-    expectRejected(run(GetParam(), 1, {xt, y, i, j}), "", usage);
-    expectRejected(run(GetParam(), 1, {xt, y, i, j, l, l}), "", usage);
-    expectRejected(run(GetParam(), 2, {xt, y, i, j, l}), "", usage);
-    expectRejected(run(GetParam(), 1, {xt, Y35.get(), i, j, l}), "", rows);
-    expectRejected(run(GetParam(), 1, {xt, Y31.get(), i, j, l}), "", rows);  // rank fails too
-    expectRejected(run(GetParam(), 1, {Xt32.get(), Y35.get(), i, j, l}), "", rank);
-    expectRejected(run(GetParam(), 1, {Xt32.get(), S35.get(), i, j, l}), "", rank);
-}
-
-TEST_P(Obsprod, RejectsBadInputs)
-{
-    Array L = testhost::scalar(2), emptyL = testhost::dense(1, 0);
-    std::vector<Array> bad;
-    for (Class k : {Class::Single, Class::Int32, Class::Char, Class::Logical})
-        bad.push_back(testhost::ofClass(k, 2, 3));
-    bad.push_back(testhost::complexDense(2, 3));
-    bad.push_back(testhost::sparse(2, 3, {0, 1}, {0, 1, 1, 2}, {1.0, 1.0}));
-    for (size_t input = 0; input < 5; ++input)
-        for (const Array& b : bad) {
-            std::vector<const mxArray*> in = {Xt.get(), Y.get(), I.get(), J.get(), L.get()};
-            in[input] = b.get();
-            expectRejected(run(GetParam(), 1, in), id("notRealDouble"));
-        }
-    expectRejected(run(GetParam(), 1, {Xt.get(), Y.get(), I.get(), J.get(), emptyL.get()}),
-                   id("badCount"));
-
-    Array one = row({3});
-    for (double L : {3.0, kInf, 1e19})
-        expectRejected(call(I.get(), J.get(), L), id("indexTooShort"));
-    expectRejected(call(I.get(), one.get(), 2), id("indexTooShort"));
-    // Xt has 2 columns and Y 3, of 2 rows each.
-    for (double x : {kNaN, kInf, 0.0, -1.0, 0.4, 2.5, 3.0, 1e300}) {
-        Array i = row({1, x}), j = row({x, 1});
-        Call c = call(i.get(), J.get(), 2);
-        expectRejected(c, id("columnOutside"));
-        EXPECT_NE(std::string::npos, c.message.find("I(2)")) << c.message;
-        if (x != 2.5 && x != 3.0)
-            expectRejected(call(I.get(), j.get(), 2), id("columnOutside"));
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, Obsprod, ::testing::Values("obsprod", "obsprod_blas"));
@@ -175,39 +125,13 @@ TEST_P(Nzfill, WritesStoredValuesInPlace)
     EXPECT_EQ((std::vector<double>{-1, -2, -3, 4}), testhost::values(F.get()));
 }
 
-TEST_P(Nzfill, RejectsBadInputsAndLeavesSAlone)
+// The count is checked against the values S stores, not the slots its
+// storage has to spare; a refused call leaves S as it was.
+TEST_P(Nzfill, SpareSlotsAreNotStoredValues)
 {
-    const std::string usage = "Usage:  SetSpv ( S, v, L )";
-    Array v = row({7, 8, 9, 10, 11}), v3 = row({7, 8, 9}), L = testhost::scalar(2);
-    Array single = testhost::ofClass(Class::Single, 2, 2);
-    expectRejected(fill(v.get(), 2, nullptr, 1), "", usage);
-    expectRejected(run(GetParam(), 0, {S.get(), v.get()}), "", usage);
-    expectRejected(run(GetParam(), 0, {S.get(), v.get(), L.get(), L.get()}), "", usage);
-    expectRejected(run(GetParam(), 0, {single.get(), v.get()}), "", usage);
-
-    std::vector<Array> bad;
-    for (Class k : {Class::Single, Class::Int32, Class::Logical, Class::Char})
-        bad.push_back(testhost::ofClass(k, 2, 2));
-    bad.push_back(testhost::complexDense(2, 2));
-    // A sparse v (its stored values are not its elements), S itself included.
-    Array sv = testhost::sparse(1, 4, {0, 0}, {0, 1, 1, 1, 2}, {5, 6});
-    expectRejected(fill(sv.get(), 2), id("notRealDouble"));
-    expectRejected(fill(S.get(), 2), id("notRealDouble"));
-    for (const Array& b : bad) {
-        expectRejected(run(GetParam(), 0, {b.get(), v.get(), L.get()}), id("notRealDouble"));
-        expectRejected(run(GetParam(), 0, {S.get(), b.get(), L.get()}), id("notRealDouble"));
-        expectRejected(run(GetParam(), 0, {S.get(), v.get(), b.get()}), id("notRealDouble"));
-    }
-    Array empty = testhost::dense(0, 1);
-    expectRejected(run(GetParam(), 0, {S.get(), v.get(), empty.get()}), id("badCount"));
-    for (double L : {kNaN, -1.0, -1.5, -kInf})
-        expectRejected(fill(v.get(), L), id("badCount"));
-    // S stores 4 values (its spare slots do not count); v3 holds 3.
-    for (double L : {5.0, 5.5, kInf, 1e300, 18446744073709551616.0})
+    Array v = row({7, 8, 9, 10, 11, 12});
+    for (double L : {5.0, 6.0})
         expectRejected(fill(v.get(), L), id("countTooLarge"));
-    expectRejected(fill(v3.get(), 4), id("countTooLarge"));
-    Array F = testhost::dense(2, 2);
-    expectRejected(fill(v.get(), 5, F.get()), id("countTooLarge"));
     EXPECT_TRUE(holds({}));
 }
 

@@ -3,7 +3,8 @@ function test_package_install (tarball, testdirs)
   % of its own (the user's are never read or written), loads it, and checks
   % the installed plug-ins: the worked examples, their help, and then the
   % plug-ins' own Octave tests (the folders in TESTDIRS) run against the
-  % installed package alone.
+  % installed package alone (among them test_registry: every plug-in's
+  % example and error contract).
   assert (exist (tarball, 'file') > 0, ['no tarball at ' tarball]);
   for d = strsplit (path (), pathsep ())
     % The package alone must provide the functions.
@@ -56,27 +57,11 @@ function test_package_install (tarball, testdirs)
   text = evalc ('news mextoolbox');
   assert (! isempty (strfind (text, ['mextoolbox ' list{1}.version])), 'news mextoolbox');
 
-  % The worked examples, to the last bit.
-  X = [0 3; 0 4];
-  w = [1 1 1 0];  t = [3 5 7 2];
-  assert (penval (X, [1 2 4], [1 2 6 1], [1 2 4 0], w, t), 4);
-  assert (penval (X, [1 2 4], [1 2 6 1], [1 2 4 -1], w, t), 6);
-  assert (penslope (X, [1 2 2.5], [1 2 10 1], [1 2 2.5 0], w, t), [6 -6; 8 -8]);
-  assert (linkdev (X, [1 2 4; 1 2 5; 1 2 5.005]), [1; 0; 0]);
-  assert (ceilgap (X, [1 2 4 0]), 1);
-  assert (floorgap (X, [1 2 6 1]), 1);
-  assert (pairsq (X), [0 25; 25 0]);
-  for f = {@obsprod, @obsprod_blas}
-    assert (f{1} ([1 2; 3 4], [5 6 7; 8 9 10], [1 2], [3 1], 2), [37 42]);
+  % Every plug-in's example in the registry gives its result.
+  [results, plugins, right] = run_examples ();
+  for k = 1:numel (plugins)
+    assert (right(k), '%s gives %s', plugins(k).example, mat2str (full (results{k})));
   end
-  for f = {@nzfill, @nzfill_blas}
-    S = sparse ([1 1 2], [1 2 2], [1 2 3]);
-    f{1} (S, [7 0 9], 3);
-    assert (full (S), [7 0; 0 9]);
-    [i, j] = find (S);                 % the stored entries: the 0 stays stored
-    assert ([i j], [1 1; 1 2; 2 2]);
-  end
-  assert_rejected (@() penval (X), 'penval:notEnoughInputs');
 
   % The plug-ins' own tests, against the installed package; among them
   % test_self_tests, which runs test NAME for every function.

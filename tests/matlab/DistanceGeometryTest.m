@@ -1,8 +1,8 @@
 classdef DistanceGeometryTest < PluginTestCase
 %DISTANCEGEOMETRYTEST penval, penslope, linkdev, ceilgap, floorgap and pairsq
-%   The worked examples of the help files, the sums whose exact bits show
-%   the order of operations, and every kind of bad input with its
-%   identifier and message, word for word.
+%   The worked examples of the help files and the sums whose exact bits
+%   show the order of operations. (Their bad inputs are the error table's:
+%   RegistryTest.)
 
     properties
         % Two points 5 apart, (0, 0) and (3, 4), and the weights of the
@@ -149,120 +149,5 @@ classdef DistanceGeometryTest < PluginTestCase
             testCase.verifyEqual([Q(1, 2) Q(2, 1)], [Inf Inf]);
             testCase.verifyTrue(isnan(Q(2, 2)));
         end
-
-        function penaltyRejectsBadInput(testCase)
-            X = [0 3 1; 0 4 1];
-            D = [1 2 4];
-            L = [1 2 6 1];
-            w = [1 1 1 1];
-            names = {'penval', 'penslope'};
-            usages = {'Usage: f = penval (X, D, Lb, Ub, w, t)', ...
-                'Usage: G = penslope (X, D, Lb, Ub, w, t)'};
-            for k = 1:2
-                name = names{k};
-                f = str2func(name);
-                outside = ' names a point outside X (point numbers run from 1 to 3)';
-                testCase.verifyRejected(@() twoOutputs(f, X, D, L, L, w, w), name, ...
-                    'tooManyOutputs', ['2 outputs requested; ' name ' returns one']);
-                testCase.verifyRejected(@() f(X, D, L, L, w), name, 'notEnoughInputs', ...
-                    ['6 inputs needed, 5 given. ' usages{k}]);
-                testCase.verifyRejected(@() f(), name, 'notEnoughInputs', ...
-                    ['6 inputs needed, 0 given. ' usages{k}]);
-                realFull = ' must be a real, full (non-sparse) double array';
-                testCase.verifyRejected(@() f(single(X), D, L, L, w, w), name, ...
-                    'notRealDouble', ['X' realFull]);
-                testCase.verifyRejected(@() f(X, int32(D), L, L, w, w), name, ...
-                    'notRealDouble', ['D' realFull]);
-                testCase.verifyRejected(@() f(X, D, sparse(L), L, w, w), name, ...
-                    'notRealDouble', ['Lb' realFull]);
-                testCase.verifyRejected(@() f(X, D, L, L * 1i, w, w), name, ...
-                    'notRealDouble', ['Ub' realFull]);
-                testCase.verifyRejected(@() f(X, D, L, L, 'abcd', w), name, ...
-                    'notRealDouble', ['w' realFull]);
-                testCase.verifyRejected(@() f(X, D, L, L, w, true(1, 4)), name, ...
-                    'notRealDouble', ['t' realFull]);
-                testCase.verifyRejected(@() f(ones(2, 2, 2), D, L, L, w, w), name, ...
-                    'notMatrix', 'X has 3 dimensions; it must be a d-by-n matrix');
-                testCase.verifyRejected(@() f(X, [1 2], L, L, w, w), name, ...
-                    'tooFewColumns', 'D has 2 columns; it needs at least 3');
-                testCase.verifyRejected(@() f(X, D, [1 2 6], L, w, w), name, ...
-                    'tooFewColumns', 'Lb has 3 columns; it needs at least 4');
-                testCase.verifyRejected(@() f(X, D, L, [1 2 6], w, w), name, ...
-                    'tooFewColumns', 'Ub has 3 columns; it needs at least 4');
-                testCase.verifyRejected(@() f(X, D, L, L, [1 1 1], w), name, ...
-                    'tooFewElements', 'w must have at least 4 elements');
-                testCase.verifyRejected(@() f(X, D, L, L, w, []), name, ...
-                    'tooFewElements', 't must have at least 4 elements');
-                for bad = [NaN Inf -Inf 0 -1 0.5 4 3.5 1e300]
-                    testCase.verifyRejected(@() f(X, D, L, [1 2 4 0; 2 bad 4 0], w, w), name, ...
-                        'pointOutside', ['row 2 of Ub' outside]);
-                    testCase.verifyRejected(@() f(X, [bad 1 1], L, L, w, w), name, ...
-                        'pointOutside', ['row 1 of D' outside]);
-                end
-                testCase.verifyRejected(@() f(X, D, [1 2 6 1; 1 2 6 1; NaN 1 1 1], L, w, w), ...
-                    name, 'pointOutside', ['row 3 of Lb' outside]);
-            end
-        end
-
-        function reportsRejectBadInput(testCase)
-            X = [0 3 1; 0 4 1];
-            D = [1 2 4];
-            names = {'linkdev', 'ceilgap', 'floorgap'};
-            tables = {'D', 'Ub', 'Lb'};
-            for k = 1:3
-                name = names{k};
-                T = tables{k};
-                f = str2func(name);
-                usage = sprintf('Usage: e = %s (X, %s)', name, T);
-                testCase.verifyRejected(@() twoOutputs(f, X, D), name, 'tooManyOutputs', ...
-                    ['2 outputs requested; ' name ' returns one']);
-                testCase.verifyRejected(@() f(X), name, 'notEnoughInputs', ...
-                    ['2 inputs needed, 1 given. ' usage]);
-                testCase.verifyRejected(@() f(), name, 'notEnoughInputs', ...
-                    ['2 inputs needed, 0 given. ' usage]);
-                testCase.verifyRejected(@() f(X, single(D)), name, 'notRealDouble', ...
-                    [T ' must be a real, full (non-sparse) double array']);
-                testCase.verifyRejected(@() f(sparse(X), D), name, 'notRealDouble', ...
-                    'X must be a real, full (non-sparse) double array');
-                testCase.verifyRejected(@() f(complex(X), D), name, 'notRealDouble', ...
-                    'X must be a real, full (non-sparse) double array');
-                testCase.verifyRejected(@() f(ones(2, 2, 2), D), name, 'notMatrix', ...
-                    'X has 3 dimensions; it must be a d-by-n matrix');
-                testCase.verifyRejected(@() f(X, [1 2]), name, 'tooFewColumns', ...
-                    [T ' has 2 columns; it needs at least 3']);
-                testCase.verifyRejected(@() f(X, zeros(2, 0)), name, 'tooFewColumns', ...
-                    [T ' has 0 columns; it needs at least 3']);
-                testCase.verifyRejected(@() f(X, [1 2 4; 1 NaN 4]), name, 'pointOutside', ...
-                    ['row 2 of ' T ' names a point outside X (point numbers run from 1 to 3)']);
-                testCase.verifyRejected(@() f(X, [1 2 4; -2 1 4]), name, 'pointOutside', ...
-                    ['row 2 of ' T ' names a point outside X (point numbers run from 1 to 3)']);
-                testCase.verifyRejected(@() f(zeros(2, 0), D), name, 'pointOutside', ...
-                    ['row 1 of ' T ' names a point outside X (point numbers run from 1 to 0)']);
-            end
-        end
-
-        function pairsqRejectsBadInput(testCase)
-            X = [0 3; 0 4];
-            testCase.verifyRejected(@() pairsq(), 'pairsq', 'noInput', ...
-                'one input needed: Q = pairsq (X)');
-            testCase.verifyRejected(@() twoOutputs(@pairsq, X), 'pairsq', 'tooManyOutputs', ...
-                '2 outputs requested; pairsq returns one');
-            notDouble = {single(X), int32(X), true(2), 'ab'};
-            for k = 1:numel(notDouble)
-                testCase.verifyRejected(@() pairsq(notDouble{k}), 'pairsq', '', ...
-                    'Input of inproper type');
-            end
-            testCase.verifyRejected(@() pairsq(sparse(X)), 'pairsq', 'notRealFull', ...
-                'X must be a real, full (non-sparse) double array');
-            testCase.verifyRejected(@() pairsq([0 3i]), 'pairsq', 'notRealFull', ...
-                'X must be a real, full (non-sparse) double array');
-            testCase.verifyRejected(@() pairsq(zeros(0, 2^30)), 'pairsq', 'tooLarge', ...
-                'X has 1073741824 points; their 1073741824-by-1073741824 result cannot exist');
-        end
     end
-end
-
-% Calls f asking for two outputs, as [a, b] = f(...) does.
-function twoOutputs(f, varargin)
-    [a, b] = f(varargin{:}); %#ok<ASGLU>
 end

@@ -1,8 +1,8 @@
 classdef LowRankTest < PluginTestCase
 %LOWRANKTEST obsprod, obsprod_blas, nzfill and nzfill_blas
-%   The worked examples of the help files, nzfill's write in place (into a
-%   private copy, and into every variable sharing S, as documented), and
-%   every kind of bad input with its identifier and message, word for word.
+%   The worked examples of the help files and nzfill's write in place (into
+%   a private copy, and into every variable sharing S, as documented).
+%   (Their bad inputs are the error table's: RegistryTest.)
 
     properties
         Xt = [1 2; 3 4];
@@ -115,122 +115,10 @@ classdef LowRankTest < PluginTestCase
                 testCase.verifyEqual(full(T), [9 0; 9 9], what);
             end
         end
-
-        function obsprodRejectsBadInput(testCase)
-            Xt = testCase.Xt;
-            Y = testCase.Y;
-            for f = {@obsprod, @obsprod_blas}
-                name = func2str(f{1});
-                g = f{1};
-                usage = 'Usage: v = obsprod (Xt, Y, I, J, L)';
-                testCase.verifyRejected(@() g(Xt, Y, 1, 1), name, '', usage);
-                testCase.verifyRejected(@() g(Xt, Y, 1, 1, 1, 1), name, '', usage);
-                testCase.verifyRejected(@() twoOutputs(g, Xt, Y, 1, 1, 1), name, '', usage);
-                % The fixed messages come first, in their order.
-                testCase.verifyRejected(@() g(Xt, [Y; Y], 1, 1, 1), name, '', ...
-                    'rows of Xt must be equal to rows of Y');
-                testCase.verifyRejected(@() g([Xt; Xt; Xt], ones(3, 2), 1, 1, 1), name, '', ...
-                    'rows of Xt must be equal to rows of Y');
-                testCase.verifyRejected(@() g([1 2 3; 4 5 6; 7 8 9], ones(3, 2), 1, 1, 1), ...
-                    name, '', 'rank must be r <= min(m,n)');
-                realFull = ' must be a real, full (non-sparse) double array';
-                testCase.verifyRejected(@() g(single(Xt), Y, 1, 1, 1), name, ...
-                    'notRealDouble', ['Xt' realFull]);
-                testCase.verifyRejected(@() g(Xt, sparse(Y), 1, 1, 1), name, ...
-                    'notRealDouble', ['Y' realFull]);
-                testCase.verifyRejected(@() g(Xt, Y, 1i, 1, 1), name, ...
-                    'notRealDouble', ['I' realFull]);
-                testCase.verifyRejected(@() g(Xt, Y, 1, 'a', 1), name, ...
-                    'notRealDouble', ['J' realFull]);
-                testCase.verifyRejected(@() g(Xt, Y, 1, 1, single(1)), name, ...
-                    'notRealDouble', ['L' realFull]);
-                testCase.verifyRejected(@() g(Xt, Y, 1, 1, []), name, 'badCount', ...
-                    'L is empty; it must hold the number of products');
-                testCase.verifyRejected(@() g(Xt, Y, [1 2], 1, 2), name, 'indexTooShort', ...
-                    'J has 1 elements, fewer than L = 2');
-                testCase.verifyRejected(@() g(Xt, Y, 1, [1 2], 2), name, 'indexTooShort', ...
-                    'I has 1 elements, fewer than L = 2');
-                testCase.verifyRejected(@() g(Xt, Y, 1, 1, Inf), name, 'indexTooShort', ...
-                    'I has 1 elements, fewer than L = inf');
-                testCase.verifyRejected(@() g(Xt, Y, 1, 1, 2^32 + 1), name, 'indexTooShort', ...
-                    'I has 1 elements, fewer than L = 4.29497e+09');
-                % The index as C's %g prints it.
-                badI = {0, '0'; positiveNaN(), 'nan'; 3, '3'};
-                for k = 1:size(badI, 1)
-                    testCase.verifyRejected(@() g(Xt, Y, [1 badI{k, 1}], [1 1], 2), name, ...
-                        'columnOutside', ['I(2) = ' badI{k, 2} ' names no whole column of Xt ' ...
-                        '(columns 1 to 2)']);
-                end
-                badJ = {4, '4'; 3.5, '3.5'; -Inf, '-inf'};
-                for k = 1:size(badJ, 1)
-                    testCase.verifyRejected(@() g(Xt, Y, 1, badJ{k, 1}, 1), name, ...
-                        'columnOutside', ['J(1) = ' badJ{k, 2} ' names no whole column of Y ' ...
-                        '(columns 1 to 3)']);
-                end
-            end
-        end
-
-        function nzfillRejectsBadInputLeavingSUnchanged(testCase)
-            for f = {@nzfill, @nzfill_blas}
-                name = func2str(f{1});
-                g = f{1};
-                usage = 'Usage:  SetSpv ( S, v, L )';
-                realFull = ' must be a real, full (non-sparse) double array';
-                S = sparse([1 0; 2 3]);
-                F = [1 2; 3 4];
-                testCase.verifyRejected(@() g(S, [7 8 9]), name, '', usage);
-                testCase.verifyRejected(@() g(S, [7 8 9], 2, 2), name, '', usage);
-                testCase.verifyRejected(@() oneOutput(g, S, [7 8 9], 2), name, '', usage);
-                testCase.verifyRejected(@() g(single([1 2 3]), [7 8 9], 2), name, ...
-                    'notRealDouble', 'S must be a real double array (sparse or full)');
-                testCase.verifyRejected(@() g(complex(F), [7 8 9], 2), name, ...
-                    'notRealDouble', 'S must be a real double array (sparse or full)');
-                testCase.verifyRejected(@() g(S, int32([7 8 9]), 2), name, ...
-                    'notRealDouble', ['v' realFull]);
-                testCase.verifyRejected(@() g(S, true(1, 3), 2), name, ...
-                    'notRealDouble', ['v' realFull]);
-                testCase.verifyRejected(@() g(S, S, 2), name, 'notRealDouble', ['v' realFull]);
-                testCase.verifyRejected(@() g(S, [7 8 9], 'a'), name, ...
-                    'notRealDouble', ['L' realFull]);
-                testCase.verifyRejected(@() g(S, [7 8 9], []), name, 'badCount', ...
-                    'L is empty; it must hold the number of values to copy');
-                testCase.verifyRejected(@() g(S, [7 8 9], positiveNaN()), name, 'badCount', ...
-                    'L = nan is not a count of values to copy');
-                testCase.verifyRejected(@() g(S, [7 8 9], -1), name, 'badCount', ...
-                    'L = -1 is not a count of values to copy');
-                testCase.verifyRejected(@() g(S, [7 8 9 10], 4), name, 'countTooLarge', ...
-                    'L = 4 is more than the 3 values S stores');
-                testCase.verifyRejected(@() g(F, 1:5, 5), name, 'countTooLarge', ...
-                    'L = 5 is more than the 4 values S stores');
-                testCase.verifyRejected(@() g(S, [7 8 9], Inf), name, 'countTooLarge', ...
-                    'L = inf is more than the 3 values S stores');
-                testCase.verifyRejected(@() g(S, [7 8], 3), name, 'countTooLarge', ...
-                    'L = 3 is more than the 2 values v holds');
-                testCase.verifyEqual(full(S), [1 0; 2 3], [name ': S changed']);
-                testCase.verifyEqual(F, [1 2; 3 4], [name ': S changed']);
-            end
-        end
     end
-end
-
-% A NaN with its sign bit clear. The messages print a NaN count or index
-% with C's %g, which shows the sign ("-nan" for a NaN whose sign bit is
-% set); which sign the host's own NaN has is the host's choice.
-function x = positiveNaN()
-    x = typecast(uint32([0 2146959360]), 'double');
 end
 
 % Writes into S, an argument: the caller's matrix.
 function fillInside(f, S)
     f(S, [9 9 9], 3);
-end
-
-% Calls f asking for two outputs, as [a, b] = f(...) does.
-function twoOutputs(f, varargin)
-    [a, b] = f(varargin{:}); %#ok<ASGLU>
-end
-
-% Calls f asking for one output, as a = f(...) does.
-function oneOutput(f, varargin)
-    a = f(varargin{:}); %#ok<NASGU>
 end

@@ -1,8 +1,9 @@
 function test_threads ()
-  % Every plug-in at 1, 2, 3 and 8 threads (MEXTOOLBOX_THREADS, read at each
+  % The plug-ins at 1, 2, 3 and 8 threads (MEXTOOLBOX_THREADS, read at each
   % call): the same bits and the same printed text as on one thread, on
   % inputs large enough to be split, of sizes that split unevenly, and on
-  % fewer rows than threads. A value that is no thread count is refused.
+  % fewer rows than threads (and every plug-in's example in the registry).
+  % A value that is no thread count is refused.
   saved = getenv ('MEXTOOLBOX_THREADS');
   restore = onCleanup (@() setenv ('MEXTOOLBOX_THREADS', saved));
   setenv ('MEXTOOLBOX_THREADS', '1');
@@ -29,7 +30,7 @@ end
 function r = exercise ()
   rand ('seed', 21);
   randn ('seed', 21);
-  r = {};
+  r = run_examples ();   % every plug-in of the registry, if only on a small call
   for m = [3 70001]
     n = 2003;
     X = 10 * rand (3, n);
