@@ -1,6 +1,6 @@
 // What the argument checks see of a call, whatever the host: each input as a
-// class, a shape and, for real doubles, a pointer to its values; and what a
-// check hands back when it refuses a call.
+// class, a shape and, for real doubles and uint32 arrays, a pointer to its
+// values; and what a check hands back when it refuses a call.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@ namespace chk {
 // One input, as the host adaptor describes it.
 struct Arg {
     bool isDouble = false;  // of class double (real or complex, full or sparse)
+    bool isUint32 = false;  // of class uint32 (always real and full)
     bool complex = false;
     bool sparse = false;
     int ndims = 2;
@@ -21,6 +22,8 @@ struct Arg {
     // The real values (the stored ones when sparse) of a double array; null
     // until asked for (Args::values), for other classes always.
     const double* data = nullptr;
+    // The values of a uint32 array; null until asked for (Args::uint32s).
+    const uint32_t* u32 = nullptr;
     // Why the values cannot be written in place, or null when they can:
     // the host keeps this input in some other form than its own array of
     // doubles, or shares that array with a value that is not this input.
@@ -44,6 +47,7 @@ struct Args {
     int nargout = 0;
     Arg* in = nullptr;  // the first min(nargin, kMaxInputs) inputs
     const double* (*fetch)(void* host, int i) = nullptr;
+    const uint32_t* (*fetchUint32)(void* host, int i) = nullptr;
     void* host = nullptr;
 
     const Arg& operator[](int i) const { return in[i]; }
@@ -52,6 +56,14 @@ struct Args {
         if (in[i].data == nullptr && fetch != nullptr)
             in[i].data = fetch(host, i);
         return in[i].data;
+    }
+    // The values of a uint32 input (in[i].isUint32), formed where the host
+    // keeps them in another form.
+    const uint32_t* uint32s(int i) const
+    {
+        if (in[i].u32 == nullptr && fetchUint32 != nullptr)
+            in[i].u32 = fetchUint32(host, i);
+        return in[i].u32;
     }
 };
 

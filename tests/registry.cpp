@@ -1,5 +1,6 @@
 #include "registry.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <limits>
@@ -213,6 +214,8 @@ private:
                 v.kind = Kind::Single;
             else if (f == "int32")
                 v.kind = Kind::Int32;
+            else if (f == "uint32")
+                v.kind = Kind::UInt32;
             else if (f == "logical")
                 v.kind = Kind::Logical;
             else if (f == "sparse")
@@ -249,6 +252,7 @@ std::vector<Plugin> readPlugins()
             else
                 p.inputs.push_back(w);
         }
+        p.uint32 = words(e.uint32);
         p.output = trim(e.output);
         p.diagnostics = trim(e.prints) == "diagnostics";
         p.example = e.example;
@@ -351,7 +355,7 @@ std::vector<ErrorCase> readErrors()
 bool dimension(const Plugin& p, const std::string& text, const InputFacts& in, uint64_t& out)
 {
     const std::string t = trim(text);
-    static const std::regex of(R"(^(rows|cols|count)\((\w+)\)$)");
+    static const std::regex of(R"(^(rows|cols|numel|pairs|count)\((\w+)\)$)");
     std::smatch m;
     if (std::regex_match(t, m, of)) {
         size_t k = 0;
@@ -363,6 +367,11 @@ bool dimension(const Plugin& p, const std::string& text, const InputFacts& in, u
             out = in.rows(k);
         } else if (m[1] == "cols") {
             out = in.cols(k);
+        } else if (m[1] == "numel") {
+            out = in.rows(k) * in.cols(k);
+        } else if (m[1] == "pairs") {
+            const uint64_t r = in.rows(k);
+            out = r % 2 == 0 ? r / 2 * (r + 1) : (r + 1) / 2 * r;
         } else {
             const double x = in.first(k);
             out = !(x >= 1) ? 0
@@ -386,6 +395,12 @@ uint64_t Value::cols() const
     for (size_t k = 1; k < dims.size(); ++k)
         n *= dims[k];
     return n;
+}
+
+bool Plugin::takesUint32(size_t k) const
+{
+    return k < inputs.size() &&
+           std::find(uint32.begin(), uint32.end(), inputs[k]) != uint32.end();
 }
 
 const std::vector<Plugin>& plugins()

@@ -22,6 +22,11 @@ chk::Arg describe(const mxArray* a)
     v.stored = v.sparse ? static_cast<int64_t>(mxGetJc(a)[mxGetN(a)]) : v.numel();
     if (v.isDouble)
         v.data = mxGetPr(a);
+    // Every other class is described by its kind alone; a uint32 array's
+    // values are read where a plug-in takes them.
+    v.isUint32 = mxIsUint32(a);
+    if (v.isUint32)
+        v.u32 = static_cast<const uint32_t*>(mxGetData(a));
     return v;
 }
 
