@@ -31,12 +31,16 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %   quartic). The fit grows from rank 0: the leading singular vectors of
 %   the residual give new components, the largest first (several at once
 %   when their singular values are close, one at a time when they fall
-%   off), fitted before the next are looked for, up to rank r. Each
-%   iteration evaluates the fit at the samples with OBSPROD and writes the
-%   residual with NZFILL into sparse matrices built once. The random
-%   blocks of the singular vectors come from a generator of its own, seeded
-%   by the option seed: the same input and seed give the same answer, and
-%   the caller's rand and randn are never touched.
+%   off), fitted before the next are looked for, up to rank r. The
+%   samples are held once grouped by row and once by column (uint32
+%   counts and column numbers beside the values, 24 bytes a sample), and
+%   each iteration passes over them with the plug-ins RESPROD (the
+%   gradient), RESSTEP (the step) and ROWGRAM (the blocks, every few
+%   iterations), so nothing of the length of the samples is formed. The
+%   random blocks of the singular vectors come from a generator of its
+%   own, seeded by the option seed: the same input and seed give the same
+%   answer (at any number of threads, and whatever the order of the
+%   samples), and the caller's rand and randn are never touched.
 %
 %   Choosing r: the rank the matrix has, or the rank to approximate it
 %   with. Exact recovery needs at least r(m + n - r) samples, two to five
@@ -112,6 +116,7 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %   before any work:
 %     usage            wrong number or kind of inputs.
 %     badSize          m, n or r not a positive integer, or m*n past 2^53.
+%     tooLarge         2^32 samples or more, or m or n of 2^32 or more.
 %     badIndex         I or J not real numbers with integer values.
 %     badLength        I, J and vals of different lengths, or no sample.
 %     indexOutside     a position outside m-by-n (the message names it).
@@ -134,7 +139,7 @@ function [Xt, Y, info] = lrcomplete (varargin)
 %     [Xt, Y] = lrcomplete (I, J, vals + 0.1 * randn (size (vals)), 200, 150, 3, ...
 %                           'lambda', 0.03, 'maxTime', 10);       % noisy samples
 %
-%   See also OBSPROD, NZFILL.
+%   See also OBSPROD, RESPROD, RESSTEP, ROWGRAM.
 
   clock0 = tic ();
   try
@@ -184,7 +189,6 @@ function [Xt, Y, info] = complete (clock0, varargin)
     test.known = test.I > 0 & test.J > 0;
     test.vals = (test.vals * root) * root;
   end
-  p = lrpattern (p);
   [G, H, info] = lrfit (p, r, o, G, H, test, clock0);
 
   % The answer in obsprod's layout, in the caller's units; rows and

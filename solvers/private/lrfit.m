@@ -15,13 +15,17 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
 %                     matrix (built by lrprecond, again every few
 %                     iterations and at each new rank);
 %     lrdirection     Polak-Ribiere+ conjugate directions in that metric;
-%     lrstep          the exact minimiser along the direction;
+%     lrstep          the exact minimiser along the direction, and the
+%                     residual of the fit before it;
 %     lrbalance       equal weight on both factors, same product;
-%     lrresidual      the new residual and objective;
-%   and record (below) keeps the histories and prints progress.
+%   and record (below) keeps the histories and prints progress. The
+%   passes over the samples are those of the plug-ins RESPROD (two for
+%   the gradient), RESSTEP (one for the step) and ROWGRAM (two for the
+%   blocks, every few iterations); nothing of the length of the samples
+%   is formed.
 
   m = p.m;  n = p.n;  lambda = o.lambda;
-  normb = norm (p.b);
+  normb = sqrt (p.b * p.b.');
   if (normb == 0)
     normb = 1;                          % all samples 0: absolute residuals
   end
@@ -38,7 +42,6 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
     G = zeros (m, 0);
     H = zeros (n, 0);
   end
-  e = lrresidual (p, G, H, lambda);
   stage = 0;
   iter = 0;
   reason = '';
@@ -46,23 +49,33 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
     % A new stage: the components to fit, a fresh preconditioner, no
     % previous direction.
     if (size (G, 2) < r)
-      [G, H] = lrgrow (p, e, G, H, r, o.seed + stage);
+      [G, H] = lrgrow (p, G, H, r, o.seed + stage);
     end
     stage = stage + 1;
     k = size (G, 2);
-    [e, f] = lrresidual (p, G, H, lambda);
-    if (stage == 1)
-      record (0, e, f, G, H);
-      if (o.verbose)
-        fprintf ('lrcomplete: %d-by-%d, rank %d, %d samples; residual %.3e at rank %d\n', ...
-                 m, n, r, p.L, hist.residual(1), k);
-      end
-    end
     prev = [];
     P = [];
     sinceBuild = rebuild;
     stageStart = iter;
     while (true)
+      % The gradient, the direction and the sums of the step along it, at
+      % the present fit; the fit's residual comes with the step's sums, so
+      % the stop tests follow them.
+      [gG, gH] = lrgradient (p, G, H, lambda);
+      if (sinceBuild >= rebuild)
+        P = lrprecond (p, G, H, lambda);
+        sinceBuild = 0;
+      end
+      [dG, dH] = lrprecondition (P, gG, gH);
+      [A, B, gd] = lrdirection (gG, gH, dG, dH, prev);
+      [t, ~, ee] = lrstep (p, G, H, A, B, lambda);
+      f = 0.5 * ee + 0.5 * lambda * (G(:).' * G(:) + H(:).' * H(:));
+      record (iter, ee, f, G, H);
+      if (o.verbose && iter == 0 && stage == 1)
+        fprintf ('lrcomplete: %d-by-%d, rank %d, %d samples; residual %.3e at rank %d\n', ...
+                 m, n, r, p.L, hist.residual(1), k);
+      end
+
       if (hist.residual(iter + 1) <= o.tol)
         reason = 'tol';
         break;
@@ -84,15 +97,6 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
         reason = 'stalled';             % the objective no longer falls
         break;
       end
-
-      [gG, gH] = lrgradient (p, e, G, H, lambda);
-      if (sinceBuild >= rebuild)
-        P = lrprecond (p, G, H, lambda);
-        sinceBuild = 0;
-      end
-      [dG, dH] = lrprecondition (P, gG, gH);
-      [A, B, gd] = lrdirection (gG, gH, dG, dH, prev);
-      t = lrstep (p, e, G, H, A, B, lambda);
       if (t == 0)
         if (isempty (prev) && sinceBuild == 0)
           if (k < r)
@@ -105,6 +109,7 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
         sinceBuild = rebuild;
         continue;
       end
+
       G = G + t * A;
       H = H + t * B;
       [G, H, T, Ti] = lrbalance (G, H);
@@ -117,10 +122,7 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
         P.TH = P.TH * Ti;
         sinceBuild = sinceBuild + 1;
       end
-      e = [];                           % not held twice
-      [e, f] = lrresidual (p, G, H, lambda);
       iter = iter + 1;
-      record (iter, e, f, G, H);
     end
     if (isempty (reason) && k >= min (r, min (m, n)))
       reason = 'stalled';
@@ -132,10 +134,10 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
                  'rankHistory', hist.rank(1:iter + 1), ...
                  'iterations', iter, 'reason', reason);
 
-  function record (it, e, f, G, H)
-    % The histories after iteration it (0: the start), and a line of
-    % progress about every two seconds.
-    hist.residual(it + 1) = norm (e) / normb;
+  function record (it, ee, f, G, H)
+    % The histories after iteration it (0: the start; ee the squared
+    % residual), and a line of progress about every two seconds.
+    hist.residual(it + 1) = sqrt (ee) / normb;
     hist.f(it + 1) = f;
     hist.rank(it + 1) = size (G, 2);
     if (~ isempty (test))

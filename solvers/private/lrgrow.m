@@ -1,6 +1,6 @@
-function [G, H, added] = lrgrow (p, e, G, H, r, seed)
+function [G, H, added] = lrgrow (p, G, H, r, seed)
 %LRGROW new components of the fit from the leading singular vectors of its residual
-%   [G, H, added] = lrgrow (p, e, G, H, r, seed)
+%   [G, H, added] = lrgrow (p, G, H, r, seed)
 %   The residual's sparse matrix, scaled by m*n/L (so that, sampled
 %   uniformly, it estimates the whole matrix less the fit), gives its
 %   leading singular triplets by subspace iteration from a seeded random
@@ -18,13 +18,19 @@ function [G, H, added] = lrgrow (p, e, G, H, r, seed)
     return;
   end
   block = min ([room + 5, m - k, n - k]);
-  nzfill (p.R, e * (-m * n / p.L), p.L);
-  Q = orth_cols (p.R * lrrandn (seed, n, block));
+  % R = -(m*n/L) E, E the sparse matrix of the residual of the fit (the
+  % fit less the samples), enters through its products with thin matrices
+  % (RESPROD over the samples grouped by row for R*X, by column for R.'*Y).
+  Gt = G.';  Ht = H.';
+  scale = -m * n / p.L;
+  RX = @(X) resprod (Gt, Ht, p.cnt, p.col, p.b, X.').' * scale;
+  RtY = @(Y) resprod (Ht, Gt, p.cntT, p.colT, p.bT, Y.').' * scale;
+  Q = orth_cols (RX (lrrandn (seed, n, block)));
   for sweep = 1:4
-    Q = orth_cols (p.R * orth_cols (p.R.' * Q));
+    Q = orth_cols (RX (orth_cols (RtY (Q))));
   end
-  % The residual on Q's range is Q*W, W = Q.'*E; W.' = Pw*Tw (thin QR).
-  [Pw, Tw] = qr ((Q.' * p.R).', 0);
+  % The residual on Q's range is Q*W, W = Q.'*R; W.' = Pw*Tw (thin QR).
+  [Pw, Tw] = qr (RtY (Q), 0);
   [U, S, V] = svd (Tw.');
   s = diag (S);
   % Components whose singular values are within 30% of the first (the
@@ -35,9 +41,14 @@ function [G, H, added] = lrgrow (p, e, G, H, r, seed)
   root = sqrt (s(1:added)).';
   Gn = (Q * U(:, 1:added)) .* root;
   Hn = (Pw * V(:, 1:added)) .* root;
-  q = obsprod (Gn.', Hn.', p.I, p.J, p.L);
-  c = -(q * e.') / (q * q.');
-  if (c > 0)
+  % The multiple c of the new components that fits the residual e best:
+  % with q their product at the samples, c = -(e.q)/(q.q), the sums of
+  % RESSTEP along the direction (new components alone) of the fit padded
+  % with zero components.
+  sums = resstep ([Gt; zeros(added, m)], [Ht; zeros(added, n)], p.cnt, p.col, p.b, ...
+                  [zeros(k, m); Gn.'], [zeros(k, n); Hn.']);
+  c = -sums(4) / sums(6);
+  if (c > 0 && isfinite (c))
     Gn = Gn * sqrt (c);
     Hn = Hn * sqrt (c);
   end

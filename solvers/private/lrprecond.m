@@ -8,32 +8,15 @@ function P = lrprecond (p, G, H, lambda)
 %   a step treats every row as alternating least squares would, so the
 %   rate of the method depends neither on how well the matrix is
 %   conditioned nor on how unevenly the rows and columns are sampled. The
-%   sums are one sparse product each: the pattern (ones in p.R, p.Rt) times
-%   the r(r+1)/2 distinct products of pairs of columns of the factor.
-%   P.TG, P.TH: changes of basis of the factors since the build (see
-%   lrbalance), identity here.
+%   sums are one pass of ROWGRAM over the samples grouped by row (with H)
+%   and one over them grouped by column (with G), each block packed in the
+%   order of lrpacked. P.TG, P.TH: changes of basis of the factors since
+%   the build (see lrbalance), identity here.
   r = size (G, 2);
-  ones_L = ones (1, p.L);
-  nzfill (p.R, ones_L, p.L);
-  nzfill (p.Rt, ones_L, p.L);
-  clear ones_L;
-  P.CG = cholesky (p.Rt.' * pair_products (H), r, lambda);
-  P.CH = cholesky (p.R.' * pair_products (G), r, lambda);
+  P.CG = cholesky (rowgram (H.', p.cnt, p.col).', r, lambda);
+  P.CH = cholesky (rowgram (G.', p.cntT, p.colT).', r, lambda);
   P.TG = eye (r);
   P.TH = eye (r);
-end
-
-function K = pair_products (F)
-  % K(:, c) = F(:, a) .* F(:, b) for the pairs a >= b in packed order.
-  r = size (F, 2);
-  K = zeros (size (F, 1), r * (r + 1) / 2);
-  c = 0;
-  for b = 1:r
-    for a = b:r
-      c = c + 1;
-      K(:, c) = F(:, a) .* F(:, b);
-    end
-  end
 end
 
 function C = cholesky (C, r, lambda)

@@ -1,6 +1,7 @@
 function test_lrcomplete_steps ()
   % The steps of lrcomplete's iterations (its private functions), each
-  % against its definition on a small problem: the gradient against finite
+  % against its definition on a small problem: the samples grouped by row
+  % and by column against the samples, the gradient against finite
   % differences of the objective, the preconditioned gradient against the
   % blocks formed one by one (also after a change of basis), the step
   % against the objective along the direction, the balance against the
@@ -14,15 +15,26 @@ function test_lrcomplete_steps ()
   [I, J] = find (rand (m, n) < 0.6);
   vals = randn (numel (I), 1);
   I(end + 1) = 9;  J(end + 1) = 7;  vals(end + 1) = 0;   % a sample of value 0
-  p = lrpattern (lrsamples (I, J, vals, m, n, r));
+  p = lrsamples (I, J, vals, m, n, r);
+  % Both groupings hold every sample once, in the order of their rows (of
+  % their columns) and then of their columns (rows), its value times
+  % root^2; they do not depend on the order in which the samples come.
+  [Ir, Jr, br] = grouped (p.cnt, p.col, p.b);
+  [Jc, Ic, bc] = grouped (p.cntT, p.colT, p.bT);
+  assert (sortrows ([Ir Jr]), [Ir Jr]);
+  assert (sortrows ([Jc Ic]), [Jc Ic]);
+  assert (sortrows ([Ir Jr br]), sortrows ([Ic Jc bc]));
+  assert (sortrows ([p.rows(Ir).', p.cols(Jr).', br / p.root ^ 2]), sortrows ([I J vals]));
+  k = numel (I):-1:1;
+  assert (isequal (lrsamples (uint32 (I(k)), J(k), vals(k), m, n, r), p));
   G = randn (p.m, r);  H = randn (p.n, r);
   A = randn (p.m, r);  B = randn (p.n, r);
-  objective = @(G, H, lambda) nth_out (2, @lrresidual, p, G, H, lambda);
+  objective = @(G, H, lambda) 0.5 * sum ((sum (G(Ir, :) .* H(Jr, :), 2) - br) .^ 2) ...
+                              + 0.5 * lambda * (G(:).' * G(:) + H(:).' * H(:));
 
   for lambda = [0, 0.7]
     % The gradient: central differences of f along (A, B).
-    e = lrresidual (p, G, H, lambda);
-    [gG, gH] = lrgradient (p, e, G, H, lambda);
+    [gG, gH] = lrgradient (p, G, H, lambda);
     h = 1e-5;
     fd = (objective (G + h * A, H + h * B, lambda) - objective (G - h * A, H - h * B, lambda)) / (2 * h);
     assert (fd, gG(:).' * A(:) + gH(:).' * B(:), 1e-8 * abs (fd));
@@ -48,8 +60,9 @@ function test_lrcomplete_steps ()
     % side; the direction from lrdirection goes downhill.
     [Ad, Bd] = lrdirection (gG, gH, dG, dH, []);
     assert (gG(:).' * Ad(:) + gH(:).' * Bd(:) < 0);
-    [t, drop] = lrstep (p, e, G, H, Ad, Bd, lambda);
+    [t, drop, ee] = lrstep (p, G, H, Ad, Bd, lambda);
     f0 = objective (G, H, lambda);
+    assert (0.5 * ee, objective (G, H, 0), 1e-12 * f0);
     ft = objective (G + t * Ad, H + t * Bd, lambda);
     assert (t > 0 && drop > 0);
     assert (ft, f0 - drop, 1e-10 * f0);
@@ -65,8 +78,7 @@ function test_lrcomplete_steps ()
   assert (G2.' * G2, H2.' * H2, 1e-12 * norm (G2) ^ 2);
   assert (G * T, G2, 1e-12 * norm (G2));
   assert (H * Ti, H2, 1e-12 * norm (H2));
-  e = lrresidual (p, G2, H2, 0);
-  [gG, gH] = lrgradient (p, e, G2, H2, 0);
+  [gG, gH] = lrgradient (p, G2, H2, 0);
   P = lrprecond (p, G, H, 0);
   P.TG = T;  P.TH = Ti;
   [dG, dH] = lrprecondition (P, gG, gH);
@@ -94,15 +106,17 @@ function [NG, NH] = blocks (p, G, H, lambda)
   r = size (G, 2);
   NG = repmat (lambda * eye (r), [1 1 p.m]);
   NH = repmat (lambda * eye (r), [1 1 p.n]);
+  [I, J] = grouped (p.cnt, p.col, p.b);
   for k = 1:p.L
-    i = p.I(k);  j = p.J(k);
+    i = I(k);  j = J(k);
     NG(:, :, i) = NG(:, :, i) + H(j, :).' * H(j, :);
     NH(:, :, j) = NH(:, :, j) + G(i, :).' * G(i, :);
   end
 end
 
-function v = nth_out (k, f, varargin)
-  out = cell (1, k);
-  [out{:}] = f (varargin{:});
-  v = out{k};
+function [I, J, b] = grouped (cnt, col, b)
+  % The samples of a grouping as columns: group, member, value.
+  I = repelem ((1:numel (cnt)).', double (cnt(:)));
+  J = double (col(:));
+  b = b(:);
 end
