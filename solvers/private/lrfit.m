@@ -63,6 +63,7 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
       % the stop tests follow them.
       [gG, gH] = lrgradient (p, G, H, lambda);
       if (sinceBuild >= rebuild)
+        P = [];                         % not held twice
         P = lrprecond (p, G, H, lambda);
         sinceBuild = 0;
       end

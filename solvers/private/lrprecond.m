@@ -13,8 +13,8 @@ function P = lrprecond (p, G, H, lambda)
 %   order of lrpacked. P.TG, P.TH: changes of basis of the factors since
 %   the build (see lrbalance), identity here.
   r = size (G, 2);
-  P.CG = cholesky (rowgram (H.', p.cnt, p.col).', r, lambda);
-  P.CH = cholesky (rowgram (G.', p.cntT, p.colT).', r, lambda);
+  P.CG = cholesky (rowgram (H.', p.cnt, p.col), r, lambda);
+  P.CH = cholesky (rowgram (G.', p.cntT, p.colT), r, lambda);
   P.TG = eye (r);
   P.TH = eye (r);
 end
