@@ -85,12 +85,11 @@ void resprodKernel(const Fit& f, const RowSamples& s, const double* Vt, int64_t 
 void resstepKernel(const Fit& f, const RowSamples& s, const double* At, const double* Bt,
                    double sums[6], const tbx::Exec& ex);
 
-// N (m-by-k(k+1)/2): row i holds the lower triangle of the sum, over the
+// N (k(k+1)/2-by-m): column i holds the lower triangle of the sum, over the
 // samples s of row i in their order, of h h' with h column col[s] of Ht
 // (k-by-n), packed column by column ((1,1), (2,1), .., (k,1), (2,2), ..),
 // each entry h(a) * h(c) (a >= c) summed from 0.0. These are the normal
-// matrices of the rows' least-squares problems, one row of N each, as
-// vectorised code over the rows wants them.
+// matrices of the rows' least-squares problems.
 void rowgramKernel(const double* Ht, int64_t k, const RowSamples& s, double* N,
                    const tbx::Exec& ex);
 

@@ -13,9 +13,6 @@ constexpr int64_t kMinBlockRows = 64;
 // name columns at random, which rarely sit in the nearest caches.
 constexpr int64_t kAhead = 8;
 
-// rowgram sums a row's block in a buffer of this many doubles (k up to 44)
-// before it stores it in its row of N.
-constexpr int64_t kLocalPairs = 990;
 
 #if defined(__GNUC__) || defined(__clang__)
 inline void prefetch(const double* p) { __builtin_prefetch(p); }
@@ -155,46 +152,32 @@ void resstepRows(const Fit& f, const RowSamples& s, const double* At, const doub
     }
 }
 
-// Row i's block is summed in `sum` (pairs doubles: a buffer of the
-// thread's own, or N's row itself when it does not fit one) and then
-// stored in row i of N (m-by-pairs).
 void rowgramRows(const double* Ht, int64_t k, const RowSamples& s, double* N, const Part& p)
 {
     const int64_t pairs = k * (k + 1) / 2;
-    double local[kLocalPairs];
-    const bool inPlace = pairs > kLocalPairs;
     int64_t at = p.sample0;
     int64_t end = p.sample0;
     for (int64_t i = p.row0; i < p.row1; ++i)
         end += s.count[i];
     for (int64_t i = p.row0; i < p.row1; ++i) {
-        double* sum = inPlace ? nullptr : local;
-        auto entry = [&](int64_t c) -> double& { return inPlace ? N[c * s.m + i] : sum[c]; };
-        for (int64_t c = 0; c < pairs; ++c)
-            entry(c) = 0.0;
+        double* out = N + i * pairs;
+        for (int64_t u = 0; u < pairs; ++u)
+            out[u] = 0.0;
         for (int64_t c = s.count[i]; c > 0; --c, ++at) {
             if (at + kAhead < end)
                 prefetch(Ht + (static_cast<int64_t>(s.col[at + kAhead]) - 1) * k);
             const double* h = Ht + (static_cast<int64_t>(s.col[at]) - 1) * k;
             // Column b of the lower triangle: h(b .. k-1) times h(b).
-            int64_t c0 = 0;
+            double* column = out;
             for (int64_t b = 0; b < k; ++b) {
                 const double hb = h[b];
-                if (inPlace) {
-                    for (int64_t a = b; a < k; ++a)
-                        entry(c0 + a - b) = entry(c0 + a - b) + h[a] * hb;
-                } else {
-                    double* __restrict column = local + c0;
-                    const double* __restrict tail = h + b;
-                    for (int64_t a = 0; a < k - b; ++a)
-                        column[a] = column[a] + tail[a] * hb;
-                }
-                c0 += k - b;
+                double* __restrict into = column;
+                const double* __restrict tail = h + b;
+                for (int64_t a = 0; a < k - b; ++a)
+                    into[a] = into[a] + tail[a] * hb;
+                column += k - b;
             }
         }
-        if (!inPlace)
-            for (int64_t c = 0; c < pairs; ++c)
-                N[c * s.m + i] = local[c];
     }
 }
 

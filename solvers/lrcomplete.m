@@ -173,11 +173,11 @@ function [Xt, Y, info] = complete (clock0, varargin)
 
   % The fit runs on the rows and columns that have samples, on values
   % scaled by root^2.
-  [G, H] = deal ([]);
+  [Gt, Ht] = deal ([]);
   if (~ isempty (o.X0))
-    G = o.X0(:, p.rows).' * root;
-    H = o.Y0(:, p.cols).' * root;
-    if (rank_of (G, H) < r)
+    Gt = o.X0(:, p.rows) * root;
+    Ht = o.Y0(:, p.cols) * root;
+    if (rank_of (Gt.', Ht.') < r)
       error ('lrcomplete:badOption', 'lrcomplete: the start X0.'' * Y0 must have rank r');
     end
   end
@@ -189,15 +189,15 @@ function [Xt, Y, info] = complete (clock0, varargin)
     test.known = test.I > 0 & test.J > 0;
     test.vals = (test.vals * root) * root;
   end
-  [G, H, info] = lrfit (p, r, o, G, H, test, clock0);
+  [Gt, Ht, info] = lrfit (p, r, o, Gt, Ht, test, clock0);
 
   % The answer in obsprod's layout, in the caller's units; rows and
   % columns without samples NaN, components beyond the rank fitted 0.
-  k = size (G, 2);
+  k = size (Gt, 1);
   Xt = NaN (r, m);
   Y = NaN (r, n);
-  Xt(:, p.rows) = [G.' / root; zeros(r - k, p.m)];
-  Y(:, p.cols) = [H.' / root; zeros(r - k, p.n)];
+  Xt(:, p.rows) = [Gt / root; zeros(r - k, p.m)];
+  Y(:, p.cols) = [Ht / root; zeros(r - k, p.n)];
   info.testRMSE = info.testRMSE / root / root;
   info.rank = k;
   info.emptyRows = p.emptyRows;

@@ -10,6 +10,6 @@ TOOLBOX_GATEWAY(rowgram)
     const tbx::Exec ex = call.exec();
     const int64_t k = p.fit.k;
     // The kernel writes every element of N.
-    double* N = call.output(p.samples.m, k * (k + 1) / 2, gw::Fill::none);
+    double* N = call.output(k * (k + 1) / 2, p.samples.m, gw::Fill::none);
     lowrank::rowgramKernel(p.fit.Ht, k, p.samples, N, ex);
 }

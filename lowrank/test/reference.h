@@ -96,9 +96,8 @@ inline std::vector<double> resstep(int64_t k, int64_t m, const double* Gt, const
     return total;
 }
 
-// Row i of N (m-by-pairs): the packed lower triangle (a >= c, column by
-// column) of the sum from 0 of h(a) * h(c), h = Ht(:, col[s]), over the
-// samples of row i.
+// Column i of N: the packed lower triangle (a >= c, column by column) of the
+// sum from 0 of h(a) * h(c), h = Ht(:, col[s]), over the samples of row i.
 inline std::vector<double> rowgram(int64_t k, int64_t m, const double* Ht, const uint32_t* count,
                                    const uint32_t* col)
 {
@@ -108,10 +107,10 @@ inline std::vector<double> rowgram(int64_t k, int64_t m, const double* Ht, const
     for (int64_t i = 0; i < m; i++)
         for (uint32_t c = 0; c < count[i]; c++, s++) {
             const double* h = Ht + (col[s] - 1) * k;
-            int64_t e = 0;
+            int64_t at = i * pairs;
             for (int64_t cc = 0; cc < k; cc++)
-                for (int64_t a = cc; a < k; a++, e++)
-                    N[e * m + i] = N[e * m + i] + h[a] * h[cc];
+                for (int64_t a = cc; a < k; a++, at++)
+                    N[at] = N[at] + h[a] * h[cc];
         }
     return N;
 }

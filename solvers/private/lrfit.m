@@ -1,16 +1,17 @@
-function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
+function [Gt, Ht, info] = lrfit (p, r, o, Gt, Ht, test, clock0)
 %LRFIT the iterations of lrcomplete: preconditioned conjugate gradients on the factors
-%   [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
+%   [Gt, Ht, info] = lrfit (p, r, o, Gt, Ht, test, clock0)
 %   p: the samples (lrsamples), r the rank, o the options (lroptions, with
-%   o.lambda in the units of p.b), G, H a start (m-by-k, n-by-k) or empty
-%   matrices for none; test: held-out samples renumbered like p, or [].
+%   o.lambda in the units of p.b), Gt, Ht a start (k-by-m, k-by-n) or
+%   empty matrices for none; test: held-out samples renumbered like p, or
+%   [].
 %
-%   The fit is G*H.'. Without a start it grows from rank 0: lrgrow adds
+%   The fit is Gt.'*Ht, the factors held as the plug-ins take them. Without a start it grows from rank 0: lrgrow adds
 %   the residual's leading components, the iterations fit them, and when
 %   they stop gaining (the residual falls by less than 30% over three
 %   iterations) the next are added, until rank r; with a start the rank is
 %   r throughout. Each iteration takes these steps, each a function:
-%     lrgradient      the gradient with respect to G and H;
+%     lrgradient      the gradient with respect to Gt and Ht;
 %     lrprecondition  times the inverse of each row's and column's normal
 %                     matrix (built by lrprecond, again every few
 %                     iterations and at each new rank);
@@ -38,9 +39,9 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
   hist.f = zeros (1, room);
   lastSay = toc (clock0);
 
-  if (isempty (G))
-    G = zeros (m, 0);
-    H = zeros (n, 0);
+  if (isempty (Gt))
+    Gt = zeros (0, m);
+    Ht = zeros (0, n);
   end
   stage = 0;
   iter = 0;
@@ -48,11 +49,11 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
   while (isempty (reason))
     % A new stage: the components to fit, a fresh preconditioner, no
     % previous direction.
-    if (size (G, 2) < r)
-      [G, H] = lrgrow (p, G, H, r, o.seed + stage);
+    if (size (Gt, 1) < r)
+      [Gt, Ht] = lrgrow (p, Gt, Ht, r, o.seed + stage);
     end
     stage = stage + 1;
-    k = size (G, 2);
+    k = size (Gt, 1);
     prev = [];
     P = [];
     sinceBuild = rebuild;
@@ -61,17 +62,17 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
       % The gradient, the direction and the sums of the step along it, at
       % the present fit; the fit's residual comes with the step's sums, so
       % the stop tests follow them.
-      [gG, gH] = lrgradient (p, G, H, lambda);
+      [gG, gH] = lrgradient (p, Gt, Ht, lambda);
       if (sinceBuild >= rebuild)
         P = [];                         % not held twice
-        P = lrprecond (p, G, H, lambda);
+        P = lrprecond (p, Gt, Ht, lambda);
         sinceBuild = 0;
       end
       [dG, dH] = lrprecondition (P, gG, gH);
       [A, B, gd] = lrdirection (gG, gH, dG, dH, prev);
-      [t, ~, ee] = lrstep (p, G, H, A, B, lambda);
-      f = 0.5 * ee + 0.5 * lambda * (G(:).' * G(:) + H(:).' * H(:));
-      record (iter, ee, f, G, H);
+      [t, ~, ee] = lrstep (p, Gt, Ht, A, B, lambda);
+      f = 0.5 * ee + 0.5 * lambda * (Gt(:).' * Gt(:) + Ht(:).' * Ht(:));
+      record (iter, ee, f, Gt, Ht);
       if (o.verbose && iter == 0 && stage == 1)
         fprintf ('lrcomplete: %d-by-%d, rank %d, %d samples; residual %.3e at rank %d\n', ...
                  m, n, r, p.L, hist.residual(1), k);
@@ -111,14 +112,14 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
         continue;
       end
 
-      G = G + t * A;
-      H = H + t * B;
-      [G, H, T, Ti] = lrbalance (G, H);
+      Gt = Gt + t * A;
+      Ht = Ht + t * B;
+      [Gt, Ht, T, Ti] = lrbalance (Gt, Ht);
       if (isempty (T))
         prev = [];                      % the product lost rank: start afresh
         sinceBuild = rebuild;
       else
-        prev = struct ('dG', dG * T, 'dH', dH * Ti, 'A', A * T, 'B', B * Ti, 'gd', gd);
+        prev = struct ('dG', T.' * dG, 'dH', Ti.' * dH, 'A', T.' * A, 'B', Ti.' * B, 'gd', gd);
         P.TG = P.TG * T;
         P.TH = P.TH * Ti;
         sinceBuild = sinceBuild + 1;
@@ -135,18 +136,18 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
                  'rankHistory', hist.rank(1:iter + 1), ...
                  'iterations', iter, 'reason', reason);
 
-  function record (it, ee, f, G, H)
+  function record (it, ee, f, Gt, Ht)
     % The histories after iteration it (0: the start; ee the squared
     % residual), and a line of progress about every two seconds.
     hist.residual(it + 1) = sqrt (ee) / normb;
     hist.f(it + 1) = f;
-    hist.rank(it + 1) = size (G, 2);
+    hist.rank(it + 1) = size (Gt, 1);
     if (~ isempty (test))
-      hist.testRMSE(it + 1) = lrtest (test, G, H);
+      hist.testRMSE(it + 1) = lrtest (test, Gt, Ht);
     end
     if (o.verbose && it > 0 && toc (clock0) - lastSay >= 2)
       lastSay = toc (clock0);
-      line = sprintf ('  iteration %5d   rank %3d   residual %.3e', it, size (G, 2), ...
+      line = sprintf ('  iteration %5d   rank %3d   residual %.3e', it, size (Gt, 1), ...
                       hist.residual(it + 1));
       if (~ isempty (test))
         line = sprintf ('%s   test RMSE %.5g', line, hist.testRMSE(it + 1) / p.root / p.root);
@@ -156,9 +157,9 @@ function [G, H, info] = lrfit (p, r, o, G, H, test, clock0)
   end
 end
 
-function v = lrtest (test, G, H)
+function v = lrtest (test, Gt, Ht)
   % RMSE of the fit at the held-out samples whose row and column are fitted.
   k = test.known;
-  pred = obsprod (G.', H.', test.I(k), test.J(k), sum (k));
+  pred = obsprod (Gt, Ht, test.I(k), test.J(k), sum (k));
   v = sqrt (mean ((pred.' - test.vals(k)) .^ 2));
 end

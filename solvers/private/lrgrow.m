@@ -1,17 +1,17 @@
-function [G, H, added] = lrgrow (p, G, H, r, seed)
+function [Gt, Ht, added] = lrgrow (p, Gt, Ht, r, seed)
 %LRGROW new components of the fit from the leading singular vectors of its residual
-%   [G, H, added] = lrgrow (p, G, H, r, seed)
+%   [Gt, Ht, added] = lrgrow (p, Gt, Ht, r, seed)
 %   The residual's sparse matrix, scaled by m*n/L (so that, sampled
 %   uniformly, it estimates the whole matrix less the fit), gives its
 %   leading singular triplets by subspace iteration from a seeded random
 %   block (lrrandn). Those within 30% of the first (at least one, at most
-%   r less the present rank) join G and H, their columns scaled by
+%   r less the present rank) join Gt and Ht as new rows, scaled by
 %   the square roots of the singular values and then all by one factor
 %   that fits the residual best. From a fit of rank 0 with a well
 %   conditioned matrix this adds all r at once (the classical spectral
 %   start); with singular values spread over decades, a few at a time, the
 %   largest first, each fitted before the next are looked for.
-  m = p.m;  n = p.n;  k = size (G, 2);
+  m = p.m;  n = p.n;  k = size (Gt, 1);
   room = min (r, min (m, n)) - k;
   if (room <= 0)
     added = 0;
@@ -21,7 +21,6 @@ function [G, H, added] = lrgrow (p, G, H, r, seed)
   % R = -(m*n/L) E, E the sparse matrix of the residual of the fit (the
   % fit less the samples), enters through its products with thin matrices
   % (RESPROD over the samples grouped by row for R*X, by column for R.'*Y).
-  Gt = G.';  Ht = H.';
   scale = -m * n / p.L;
   RX = @(X) resprod (Gt, Ht, p.cnt, p.col, p.b, X.').' * scale;
   RtY = @(Y) resprod (Ht, Gt, p.cntT, p.colT, p.bT, Y.').' * scale;
@@ -52,8 +51,8 @@ function [G, H, added] = lrgrow (p, G, H, r, seed)
     Gn = Gn * sqrt (c);
     Hn = Hn * sqrt (c);
   end
-  G = [G, Gn];
-  H = [H, Hn];
+  Gt = [Gt; Gn.'];
+  Ht = [Ht; Hn.'];
 end
 
 function Q = orth_cols (A)

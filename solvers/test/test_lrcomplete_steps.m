@@ -27,9 +27,10 @@ function test_lrcomplete_steps ()
   assert (sortrows ([p.rows(Ir).', p.cols(Jr).', br / p.root ^ 2]), sortrows ([I J vals]));
   k = numel (I):-1:1;
   assert (isequal (lrsamples (uint32 (I(k)), J(k), vals(k), m, n, r), p));
-  G = randn (p.m, r);  H = randn (p.n, r);
-  A = randn (p.m, r);  B = randn (p.n, r);
-  objective = @(G, H, lambda) 0.5 * sum ((sum (G(Ir, :) .* H(Jr, :), 2) - br) .^ 2) ...
+  % Factors and a direction, held as the plug-ins take them (k-by-m, k-by-n).
+  G = randn (r, p.m);  H = randn (r, p.n);
+  A = randn (r, p.m);  B = randn (r, p.n);
+  objective = @(G, H, lambda) 0.5 * sum ((sum (G(:, Ir) .* H(:, Jr), 1).' - br) .^ 2) ...
                               + 0.5 * lambda * (G(:).' * G(:) + H(:).' * H(:));
 
   for lambda = [0, 0.7]
@@ -40,24 +41,25 @@ function test_lrcomplete_steps ()
     assert (fd, gG(:).' * A(:) + gH(:).' * B(:), 1e-8 * abs (fd));
 
     % The preconditioned gradient is the gradient in the metric of the
-    % blocks: row i of dG is row i of gG over N_i, formed here one by one
-    % (up to the shift of 1e-9 of their mean diagonal, which keeps a
+    % blocks: column i of dG is N_i \ column i of gG, N_i formed here one
+    % by one (up to the shift of 1e-9 of their mean diagonal, which keeps a
     % singular block, of a row with fewer samples than r, invertible).
     P = lrprecond (p, G, H, lambda);
     [dG, dH] = lrprecondition (P, gG, gH);
     [NG, NH] = blocks (p, G, H, lambda);
     D = {dG, dH};  g = {gG, gH};  N = {NG, NH};
     for side = 1:2
-      for i = 1:size (D{side}, 1)
+      for i = 1:size (D{side}, 2)
         c = cond (N{side}(:, :, i));
         if (c < 1e6)
-          assert (D{side}(i, :), g{side}(i, :) / N{side}(:, :, i), 1e-8 * c * norm (D{side}(i, :)));
+          assert (D{side}(:, i), N{side}(:, :, i) \ g{side}(:, i), 1e-8 * c * norm (D{side}(:, i)));
         end
       end
     end
 
     % The exact step: f at t is f(0) - drop, and no lower a little either
-    % side; the direction from lrdirection goes downhill.
+    % side; the direction from lrdirection goes downhill; the squared
+    % residual comes with it.
     [Ad, Bd] = lrdirection (gG, gH, dG, dH, []);
     assert (gG(:).' * Ad(:) + gH(:).' * Bd(:) < 0);
     [t, drop, ee] = lrstep (p, G, H, Ad, Bd, lambda);
@@ -74,10 +76,10 @@ function test_lrcomplete_steps ()
   % change of basis carries vectors and the blocks along: without a ridge
   % the blocks carried to the new basis are those built there.
   [G2, H2, T, Ti] = lrbalance (G, H);
-  assert (G2 * H2.', G * H.', 1e-12 * norm (G * H.'));
-  assert (G2.' * G2, H2.' * H2, 1e-12 * norm (G2) ^ 2);
-  assert (G * T, G2, 1e-12 * norm (G2));
-  assert (H * Ti, H2, 1e-12 * norm (H2));
+  assert (G2.' * H2, G.' * H, 1e-12 * norm (G.' * H));
+  assert (G2 * G2.', H2 * H2.', 1e-12 * norm (G2) ^ 2);
+  assert (T.' * G, G2, 1e-12 * norm (G2));
+  assert (Ti.' * H, H2, 1e-12 * norm (H2));
   [gG, gH] = lrgradient (p, G2, H2, 0);
   P = lrprecond (p, G, H, 0);
   P.TG = T;  P.TH = Ti;
@@ -85,9 +87,9 @@ function test_lrcomplete_steps ()
   [dG2, dH2] = lrprecondition (lrprecond (p, G2, H2, 0), gG, gH);
   [NG, NH] = blocks (p, G, H, 0);             % rows of singular blocks aside
   ok = [arrayfun(@(i) cond (NG(:, :, i)), 1:p.m), arrayfun(@(j) cond (NH(:, :, j)), 1:p.n)] < 1e6;
-  both = [dG; dH];  both2 = [dG2; dH2];
-  assert (both(ok, :), both2(ok, :), 1e-9 * norm (both2));
-  [~, ~, T] = lrbalance ([G(:, 1), G(:, 1)], H);   % lost rank: no change of basis
+  both = [dG, dH];  both2 = [dG2, dH2];
+  assert (both(:, ok), both2(:, ok), 1e-9 * norm (both2));
+  [~, ~, T] = lrbalance ([G(1, :); G(1, :)], H);   % lost rank: no change of basis
   assert (isempty (T));
 
   % The generator: the same numbers for a seed, others for another,
@@ -103,14 +105,14 @@ end
 
 function [NG, NH] = blocks (p, G, H, lambda)
   % Each row's and column's normal matrix, sample by sample.
-  r = size (G, 2);
+  r = size (G, 1);
   NG = repmat (lambda * eye (r), [1 1 p.m]);
   NH = repmat (lambda * eye (r), [1 1 p.n]);
   [I, J] = grouped (p.cnt, p.col, p.b);
   for k = 1:p.L
     i = I(k);  j = J(k);
-    NG(:, :, i) = NG(:, :, i) + H(j, :).' * H(j, :);
-    NH(:, :, j) = NH(:, :, j) + G(i, :).' * G(i, :);
+    NG(:, :, i) = NG(:, :, i) + H(:, j) * H(:, j).';
+    NH(:, :, j) = NH(:, :, j) + G(:, i) * G(:, i).';
   end
 end
 
