@@ -30,7 +30,7 @@ function [plugins, errors] = toolbox_plugin_list (root)
 %     nargout   the number of outputs the call asks for
 %     inputs    cell array of the inputs as texts: eval (inputs{k}) makes
 %               the k-th
-%     id        the identifier the call must fail with ('' for none)
+%     id        the identifier the call must fail with
 %     message   the message it must fail with, word for word
 %     row       the row's line in plugins.errors
 %   BUILD_TOOLBOX, the tests and the MATLAB test classes read the plug-ins
@@ -143,10 +143,7 @@ function errors = read_errors (lines, plugins)
         e.plugin = family(p).name;
         e.nargout = str2double (fields{2});
         e.inputs = split_inputs (calls{c});
-        e.id = '';
-        if (~strcmp (fields{4}, '-'))
-          e.id = [family(p).name ':' fields{4}];
-        end
+        e.id = [family(p).name ':' fields{4}];
         e.message = placeholders (fields{5}, family(p));
         e.row = k;
         errors(end+1) = e; %#ok<AGROW>

@@ -17,8 +17,6 @@ Failure fail(const char* reason, const char* format, ...)
     return Failure{reason, message};
 }
 
-Failure fixed(const char* message) { return Failure{"", message}; }
-
 namespace {
 
 // A plug-in returns one value: a call asking for more would leave Octave
@@ -37,6 +35,31 @@ Outcome enoughInputs(const Args& a, int needed, const char* usage)
     if (a.nargin < needed)
         return fail("notEnoughInputs", "%d inputs needed, %d given. %s", needed,
                     a.nargin < 0 ? 0 : a.nargin, usage);
+    return {};
+}
+
+// The argument counts of a plug-in whose usage is a fixed message: exactly
+// `inputs` inputs, at most `outputs` outputs; the identifier says which
+// count is wrong (the inputs first), the message is the usage.
+Outcome usage(const Args& a, int inputs, int outputs, const char* message)
+{
+    if (a.nargin < inputs)
+        return fail("notEnoughInputs", "%s", message);
+    if (a.nargin > inputs)
+        return fail("tooManyInputs", "%s", message);
+    if (a.nargout > outputs)
+        return fail("tooManyOutputs", "%s", message);
+    return {};
+}
+
+// The first `count` values of input i, which the host may have to form (a
+// range, a diagonal matrix): refused when it cannot, for want of memory.
+Outcome valuesOf(const Args& a, int i, const char* name, int64_t count, const double*& out)
+{
+    out = a.values(i, count);
+    if (out == nullptr && count > 0)
+        return fail("tooLarge", "%s: its %lld values cannot be formed as an array of doubles "
+                    "(not enough memory)", name, static_cast<long long>(count));
     return {};
 }
 
@@ -125,8 +148,8 @@ Outcome fitAndSamples(const Args& a, Pass& p)
 }
 
 // A constraint table: a real full double array with at least `columns`
-// columns whenever it has rows. An empty table, [] included, has no rows and
-// is accepted.
+// columns whenever it has rows, of which only those are read. An empty
+// table, [] included, has no rows and is accepted.
 Outcome table(const Args& a, int i, const char* name, int64_t columns, distgeom::Table& T)
 {
     if (Outcome o = realFullDouble(a, i, name))
@@ -134,8 +157,17 @@ Outcome table(const Args& a, int i, const char* name, int64_t columns, distgeom:
     if (a[i].rows > 0 && a[i].cols < columns)
         return fail("tooFewColumns", "%s has %lld columns; it needs at least %lld", name,
                     static_cast<long long>(a[i].cols), static_cast<long long>(columns));
-    T.T = a.values(i);
     T.m = a[i].rows;
+    return valuesOf(a, i, name, T.m * columns, T.T);
+}
+
+// A matrix: two-dimensional, as the shape of an output made from it and
+// the columns read from it need.
+Outcome matrix(const Args& a, int i, const char* name, const char* shape)
+{
+    if (a[i].ndims > 2)
+        return fail("notMatrix", "%s has %d dimensions; it must be %s matrix", name, a[i].ndims,
+                    shape);
     return {};
 }
 
@@ -145,12 +177,11 @@ Outcome points(const Args& a, int i, distgeom::Points& X)
 {
     if (Outcome o = realFullDouble(a, i, "X"))
         return o;
-    if (a[i].ndims > 2)
-        return fail("notMatrix", "X has %d dimensions; it must be a d-by-n matrix", a[i].ndims);
-    X.X = a.values(i);
+    if (Outcome o = matrix(a, i, "X", "a d-by-n"))
+        return o;
     X.d = a[i].rows;
     X.n = a[i].cols;
-    return {};
+    return valuesOf(a, i, "X", a[i].numel(), X.X);
 }
 
 // The first four elements of a real full double array.
@@ -160,7 +191,9 @@ Outcome fourWeights(const Args& a, int i, const char* name, double out[4])
         return o;
     if (a[i].numel() < 4)
         return fail("tooFewElements", "%s must have at least 4 elements", name);
-    const double* w = a.values(i);
+    const double* w = nullptr;
+    if (Outcome o = valuesOf(a, i, name, 4, w))
+        return o;
     for (int k = 0; k < 4; ++k)
         out[k] = w[k];
     return {};
@@ -168,11 +201,11 @@ Outcome fourWeights(const Args& a, int i, const char* name, double out[4])
 
 // Every row of T names two whole points of X. With d = 0 no coordinate is
 // ever read, so every row is accepted.
-Outcome rowsInside(const distgeom::Table& T, const char* name, const distgeom::Points& X)
+Outcome rowsInside(const distgeom::Table& T, const char* name, const distgeom::Points& X,
+                   tbx::Path path)
 {
     if (X.d == 0)
         return {};
-    const tbx::Path path = tbx::kernelPath().path;
     int64_t r = firstOutside(T.T, T.m, X.d, X.n, path);
     const int64_t rj = firstOutside(T.T + T.m, r < 0 ? T.m : r, X.d, X.n, path);
     if (rj >= 0)
@@ -201,12 +234,19 @@ Shown shown(double x)
     return s;
 }
 
-// A count given as a double, L: its first element truncated toward zero.
-double firstValue(const Args& a, int i) { return a.values(i)[0]; }
+// A count given as a double, L: its first element (L is not empty).
+Outcome firstValue(const Args& a, int i, double& value)
+{
+    const double* L = nullptr;
+    if (Outcome o = valuesOf(a, i, "L", 1, L))
+        return o;
+    value = L[0];
+    return {};
+}
 
 }  // namespace
 
-Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p)
+Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p, const tbx::Exec& ex)
 {
     if (Outcome o = oneOutput(a))
         return o;
@@ -226,15 +266,15 @@ Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p)
     if (Outcome o = fourWeights(a, 5, "t", t))
         return o;
     p.w = distgeom::Weights{w[0], w[1], w[2], w[3], t[0], t[1], t[2], t[3]};
-    if (Outcome o = rowsInside(p.D, "D", p.X))
+    if (Outcome o = rowsInside(p.D, "D", p.X, ex.path))
         return o;
-    if (Outcome o = rowsInside(p.Lb, "Lb", p.X))
+    if (Outcome o = rowsInside(p.Lb, "Lb", p.X, ex.path))
         return o;
-    return rowsInside(p.Ub, "Ub", p.X);
+    return rowsInside(p.Ub, "Ub", p.X, ex.path);
 }
 
 Outcome report(const Args& a, const char* usage, const char* name, distgeom::Points& X,
-               distgeom::Table& T)
+               distgeom::Table& T, const tbx::Exec& ex)
 {
     if (Outcome o = oneOutput(a))
         return o;
@@ -244,7 +284,7 @@ Outcome report(const Args& a, const char* usage, const char* name, distgeom::Poi
         return o;
     if (Outcome o = table(a, 1, name, 3, T))
         return o;
-    return rowsInside(T, name, X);
+    return rowsInside(T, name, X, ex.path);
 }
 
 Outcome pairsq(const Args& a, distgeom::Points& X)
@@ -254,9 +294,11 @@ Outcome pairsq(const Args& a, distgeom::Points& X)
     if (a.nargin < 1)
         return fail("noInput", "one input needed: Q = pairsq (X)");
     if (!a[0].isDouble)
-        return fixed("Input of inproper type");
+        return fail("notDouble", "Input of inproper type");
     if (a[0].sparse || a[0].complex)
         return fail("notRealFull", "X must be a real, full (non-sparse) double array");
+    if (Outcome o = matrix(a, 0, "X", "a d-by-n"))
+        return o;
     const int64_t n = a[0].cols;
     // The n*n doubles of Q must have a size the host can form: past this a
     // host that multiplies n by n without a check would wrap around and hand
@@ -265,33 +307,38 @@ Outcome pairsq(const Args& a, distgeom::Points& X)
         return fail("tooLarge", "X has %lld points; their %lld-by-%lld result cannot exist",
                     static_cast<long long>(n), static_cast<long long>(n),
                     static_cast<long long>(n));
-    X.X = a.values(0);
     X.d = a[0].rows;
     X.n = n;
-    return {};
+    return valuesOf(a, 0, "X", a[0].numel(), X.X);
 }
 
-Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s)
+Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s, const tbx::Exec& ex)
 {
     // The fixed messages come first, in their order, from the sizes alone.
-    if (a.nargin != 5 || a.nargout > 1)
-        return fixed("Usage: v = obsprod (Xt, Y, I, J, L)");
+    if (Outcome o = usage(a, 5, 1, "Usage: v = obsprod (Xt, Y, I, J, L)"))
+        return o;
     const int64_t m = a[0].cols, n = a[1].cols, r = a[0].rows;
     if (a[1].rows != r)
-        return fixed("rows of Xt must be equal to rows of Y");
+        return fail("rowsDiffer", "rows of Xt must be equal to rows of Y");
     if (r > m || r > n)
-        return fixed("rank must be r <= min(m,n)");
+        return fail("rankTooLarge", "rank must be r <= min(m,n)");
 
     const char* names[] = {"Xt", "Y", "I", "J", "L"};
     for (int i = 0; i < 5; ++i)
         if (Outcome o = realFullDouble(a, i, names[i]))
             return o;
+    if (Outcome o = matrix(a, 0, "Xt", "an r-by-m"))
+        return o;
+    if (Outcome o = matrix(a, 1, "Y", "an r-by-n"))
+        return o;
     if (a[4].numel() == 0)
         return fail("badCount", "L is empty; it must hold the number of products");
 
     // L truncated toward zero; none for a NaN or negative L. A positive L
     // beyond 64 bits asks for more products than any I can hold.
-    const double value = firstValue(a, 4);
+    double value = 0;
+    if (Outcome o = firstValue(a, 4, value))
+        return o;
     int64_t L = tbx::truncToInt64(value);
     if (L == std::numeric_limits<int64_t>::min() && value > 0)
         L = std::numeric_limits<int64_t>::max();
@@ -304,15 +351,23 @@ Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s)
     if (L > a[3].numel())
         return fail("indexTooShort", "J has %lld elements, fewer than L = %s",
                     static_cast<long long>(a[3].numel()), shown(value).text);
-    f = lowrank::Factors{a.values(0), a.values(1), r};
-    s = lowrank::Samples{a.values(2), a.values(3), L};
-    const tbx::Path path = tbx::kernelPath().path;
-    const int64_t badI = firstOutside(s.I, L, r, m, path);
+    // The factors whole; of I and J the first L values alone.
+    f = lowrank::Factors{nullptr, nullptr, r};
+    s = lowrank::Samples{nullptr, nullptr, L};
+    if (Outcome o = valuesOf(a, 0, "Xt", a[0].numel(), f.Xt))
+        return o;
+    if (Outcome o = valuesOf(a, 1, "Y", a[1].numel(), f.Y))
+        return o;
+    if (Outcome o = valuesOf(a, 2, "I", L, s.I))
+        return o;
+    if (Outcome o = valuesOf(a, 3, "J", L, s.J))
+        return o;
+    const int64_t badI = firstOutside(s.I, L, r, m, ex.path);
     if (badI >= 0)
         return fail("columnOutside", "I(%lld) = %s names no whole column of Xt (columns 1 to %lld)",
                     static_cast<long long>(badI + 1), shown(s.I[badI]).text,
                     static_cast<long long>(m));
-    const int64_t badJ = firstOutside(s.J, L, r, n, path);
+    const int64_t badJ = firstOutside(s.J, L, r, n, ex.path);
     if (badJ >= 0)
         return fail("columnOutside", "J(%lld) = %s names no whole column of Y (columns 1 to %lld)",
                     static_cast<long long>(badJ + 1), shown(s.J[badJ]).text,
@@ -322,16 +377,15 @@ Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s)
 
 Outcome nzfill(const Args& a, Copy& c)
 {
-    if (a.nargin != 3 || a.nargout > 0)
-        return fixed("Usage:  SetSpv ( S, v, L )");
+    if (Outcome o = usage(a, 3, 0, "Usage:  SetSpv ( S, v, L )"))
+        return o;
     if (!a[0].realDouble())
         return fail("notRealDouble", "S must be a real double array (sparse or full)");
     // Where the host shows that the write would not land in S's own values
     // alone (Octave's native form sees this; through MEX it cannot be seen).
-    if (a[0].notWritable)
+    if (const char* why = a.notWritable(0))
         return fail("notWritable", "S cannot be written in place: %s. Make it a matrix of its "
-                    "own first (S = S + 0 for a full S, S = S * 1 for a sparse one)",
-                    a[0].notWritable);
+                    "own first (S = S + 0 for a full S, S = S * 1 for a sparse one)", why);
     // A sparse v would hand over its stored values, not its elements.
     if (Outcome o = realFullDouble(a, 1, "v"))
         return o;
@@ -340,7 +394,9 @@ Outcome nzfill(const Args& a, Copy& c)
     if (a[2].numel() == 0)
         return fail("badCount", "L is empty; it must hold the number of values to copy");
 
-    const double value = firstValue(a, 2);
+    double value = 0;
+    if (Outcome o = firstValue(a, 2, value))
+        return o;
     if (!(value > -1.0))  // NaN included
         return fail("badCount", "L = %s is not a count of values to copy", shown(value).text);
     // value > -1, so the truncation is 0 or more, or the most negative
@@ -353,9 +409,8 @@ Outcome nzfill(const Args& a, Copy& c)
     if (n > a[1].numel())
         return fail("countTooLarge", "L = %s is more than the %lld values v holds", shown(value).text,
                     static_cast<long long>(a[1].numel()));
-    c.v = a.values(1);
     c.n = n;
-    return {};
+    return valuesOf(a, 1, "v", n, c.v);
 }
 
 Outcome resprod(const Args& a, Pass& p)

@@ -13,20 +13,23 @@
 
 namespace chk {
 
+// The checks that read point or column numbers read them on the kernel path
+// of the call (ex.path).
+
 // f = penval (X, D, Lb, Ub, w, t) and G = penslope (...): the point matrix,
 // the three tables (3, 4 and 4 columns when they have rows) and the weights.
-Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p);
+Outcome penalty(const Args& a, const char* usage, distgeom::Penalty& p, const tbx::Exec& ex);
 
 // e = linkdev (X, D), ceilgap (X, Ub), floorgap (X, Lb): the point matrix and
 // a table of at least 3 columns, named `table` in messages.
 Outcome report(const Args& a, const char* usage, const char* table, distgeom::Points& X,
-               distgeom::Table& T);
+               distgeom::Table& T, const tbx::Exec& ex);
 
 // Q = pairsq (X).
 Outcome pairsq(const Args& a, distgeom::Points& X);
 
 // v = obsprod (Xt, Y, I, J, L), and obsprod_blas.
-Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s);
+Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s, const tbx::Exec& ex);
 
 // nzfill (S, v, L), and nzfill_blas: v's values and the count; S is written
 // in place through the host's own pointer.

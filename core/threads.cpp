@@ -1,5 +1,6 @@
 #include "threads.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -38,7 +39,11 @@ ThreadChoice chooseThreads(const char* requested, int available)
         return c;
     char* end = nullptr;
     errno = 0;
+    // Blanks around the number are allowed on both sides (strtol skips
+    // those before it).
     const long n = std::strtol(requested, &end, 10);
+    while (end != nullptr && std::isspace(static_cast<unsigned char>(*end)))
+        ++end;
     if (errno != 0 || end == requested || *end != '\0' || n < 1 || n > 4096) {
         c.threads = 1;
         c.problem = std::string("MEXTOOLBOX_THREADS=") + requested +

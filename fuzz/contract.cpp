@@ -218,13 +218,9 @@ std::string checkFailure(const registry::Plugin& p, int nlhs,
         return "failed after printing: " + c.printed;
     if (c.message.empty())
         return "error without message (id " + c.id + ")";
-    if (c.id.empty()) {
-        const auto& fixed = fixedMessages(p.name);
-        if (std::find(fixed.begin(), fixed.end(), c.message) == fixed.end())
-            return "error without identifier: " + c.message;
-    } else if (!wellFormedId(p.name, c.id)) {
-        return "malformed error identifier: " + c.id;
-    }
+    if (!wellFormedId(p.name, c.id))
+        return c.id.empty() ? "error without identifier: " + c.message
+                            : "malformed error identifier: " + c.id;
     const char* expected = documentedError(p, nlhs, in);
     if (expected && *expected && c.message != expected)
         return "expected the message \"" + std::string(expected) + "\", got " +
@@ -329,23 +325,6 @@ std::string checkNzfill(const std::vector<const mxArray*>& in,
 }
 
 }  // namespace
-
-const std::vector<std::string>& fixedMessages(const std::string& plugin)
-{
-    static const std::vector<std::string> none;
-    static const std::vector<std::string> pairs = {kPairsqType};
-    static const std::vector<std::string> products = {
-        kObsprodUsage, "rows of Xt must be equal to rows of Y", "rank must be r <= min(m,n)"};
-    static const std::vector<std::string> fill = {kNzfillUsage};
-    const registry::Plugin& p = entry(plugin);
-    if (isPairs(p))
-        return pairs;
-    if (isProducts(p))
-        return products;
-    if (isFill(p))
-        return fill;
-    return none;
-}
 
 std::string checkCall(const std::string& plugin, int nlhs,
                       const std::vector<const mxArray*>& inputs,

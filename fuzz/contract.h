@@ -2,9 +2,8 @@
 //
 // A call either
 //   - fails through the host's error operation, with no array created, no
-//     input written, nothing printed, and either an identifier
-//     "<plug-in>:<reason>" or, without identifier, one of its family's own
-//     fixed messages; or
+//     input written, nothing printed, and an identifier "<plug-in>:<reason>";
+//     or
 //   - succeeds with the output the registry's output field gives for its
 //     inputs (a pairs plug-in's exactly symmetric), every input it reads a
 //     real full double array (a uint32 array where the registry declares
@@ -29,9 +28,6 @@
 #include "testhost.h"
 
 namespace fuzzcase {
-
-// The fixed messages a plug-in may raise without identifier (by its family).
-const std::vector<std::string>& fixedMessages(const std::string& plugin);
 
 // "" when the call kept the contract, else what it broke. `inputs` are the
 // arrays as they are after the call, `before` stand-alone copies of them made

@@ -4,9 +4,10 @@
 //
 //     TOOLBOX_GATEWAY(name)
 //     {
+//         const tbx::Exec ex = call.exec();
 //         ... chk:: check of call.args() ... ; call.check(outcome);
 //         double* out = call.output(rows, cols, gw::Fill::zeros);
-//         ... kernel (..., out, call.exec());
+//         ... kernel (..., out, ex);
 //     }
 //
 // and built once per host form: through the MEX interface (MATLAB, Octave's
@@ -39,10 +40,11 @@ public:
             fail(*outcome);
     }
 
-    // The path and threads the kernels take in this call: the process's
-    // path and the thread count of the moment (MEXTOOLBOX_KERNELS,
-    // MEXTOOLBOX_THREADS); a value there that cannot be followed ends the
-    // call ("<plugin>:badEnvironment").
+    // The path and threads the kernels (and the checks that read indices)
+    // take in this call: the process's path and the thread count of the
+    // moment (MEXTOOLBOX_KERNELS, MEXTOOLBOX_THREADS); a value there that
+    // cannot be followed ends the call ("<plugin>:badEnvironment"), before
+    // its arguments are looked at.
     tbx::Exec exec();
 
     // Creates the call's one output, rows-by-cols real doubles, stores it as
@@ -50,15 +52,14 @@ public:
     virtual double* output(int64_t rows, int64_t cols, Fill fill) = 0;
 
     // The host's own storage of input i, to be written in place (only where
-    // args()[i].notWritable is null). After the write, written(i) tells the host.
+    // args().notWritable(i) is null). After the write, written(i) tells the host.
     virtual double* inPlace(int i) = 0;
     virtual void written(int i) { (void)i; }
 
     // Prints a fixed text.
     virtual void print(const char* text) = 0;
 
-    // Ends the call: "<plugin>:<reason>" with the message, or the fixed
-    // message alone. Never returns.
+    // Ends the call: "<plugin>:<reason>" with the message. Never returns.
     [[noreturn]] virtual void fail(const chk::Failure& f) = 0;
 
 protected:

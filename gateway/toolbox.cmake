@@ -352,7 +352,8 @@ function(toolbox_plugin name)
 
   if(TOOLBOX_OCTAVE)
     _toolbox_help_source(${name} help)
-    add_library(${name}_octave MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/octave/adaptor.cpp ${help})
+    add_library(${name}_octave MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/octave/adaptor.cpp
+                ${TOOLBOX_GATEWAY_DIR}/octave/internals.cpp ${help})
     _toolbox_plugin_common(${name}_octave ${name})
     _toolbox_exports(${name}_octave ${TOOLBOX_GATEWAY_DIR}/octave/octFunction.map)
     set_target_properties(${name}_octave PROPERTIES SUFFIX ".oct" LIBRARY_OUTPUT_DIRECTORY ${TOOLBOX_DIR})
@@ -361,8 +362,11 @@ function(toolbox_plugin name)
     target_link_libraries(${name}_octave PRIVATE ${libs} ${blas} ${OCTAVE_OCTAVE_LIBS})
     target_link_directories(${name}_octave PRIVATE ${OCTAVE_OCTLIBDIR})
 
-    add_library(${name}_octave_mex MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp)
+    add_library(${name}_octave_mex MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp
+                ${TOOLBOX_GATEWAY_DIR}/mex/octave_inputs.cpp ${TOOLBOX_GATEWAY_DIR}/octave/internals.cpp)
     _toolbox_plugin_common(${name}_octave_mex ${name})
+    target_compile_definitions(${name}_octave_mex PRIVATE TOOLBOX_OCTAVE_MEX)
+    target_include_directories(${name}_octave_mex PRIVATE ${TOOLBOX_GATEWAY_DIR}/octave)
     _toolbox_exports(${name}_octave_mex ${mexmap})
     set_target_properties(${name}_octave_mex PROPERTIES SUFFIX ".mex" LIBRARY_OUTPUT_DIRECTORY ${TOOLBOX_MEX_DIR})
     target_include_directories(${name}_octave_mex PRIVATE ${OCTAVE_INCLUDE_DIRS})

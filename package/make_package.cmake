@@ -18,13 +18,13 @@ configure_file(${CONTENTS} ${top}/inst/Contents.m COPYONLY)
 # Every source keeps its path under src/; its object is named after that
 # path, so that a source shared by several plug-ins is compiled once, also by
 # a parallel make.
-set(shared_sources gateway/gateway.cpp gateway/octave/adaptor.cpp)
+set(shared_sources gateway/gateway.cpp gateway/octave/adaptor.cpp gateway/octave/internals.cpp)
 file(GLOB core RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.cpp ${SOURCE_DIR}/checks/*.cpp)
 list(APPEND shared_sources ${core})
 file(GLOB headers RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/core/*.h ${SOURCE_DIR}/checks/*.h
      ${SOURCE_DIR}/gateway/*.h ${SOURCE_DIR}/gateway/plugins/*.h ${SOURCE_DIR}/distgeom/*.h
      ${SOURCE_DIR}/distmatrix/*.h ${SOURCE_DIR}/lowrank/*.h)
-set(files ${shared_sources} ${headers} gateway/octave/octFunction.map)
+set(files ${shared_sources} ${headers} gateway/octave/internals.h gateway/octave/octFunction.map)
 
 function(object_of src out)
   string(REGEX REPLACE "\\.[^.]*$" "" base ${src})

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -268,7 +267,6 @@ std::vector<ErrorCase> readErrors()
     std::vector<std::pair<std::string, std::string>> lets;
     std::vector<std::pair<std::string, std::vector<std::string>>> each;
     std::istringstream in(registry_data::kErrorTable);
-    const std::regex named(R"(^(let|each)\s+(\w+)\s*=\s*(.*)$)");
     int lineNo = 0;
     auto substitute = [&](std::string text) {
         for (const auto& [name, value] : lets)
@@ -290,15 +288,18 @@ std::vector<ErrorCase> readErrors()
         line = trim(line);
         if (line.empty() || line[0] == '#')
             continue;
-        std::smatch m;
-        if (std::regex_match(line, m, named)) {
-            const std::string value = substitute(m[3]);
-            if (m[1] == "let") {
-                lets.emplace_back(m[2], value);
+        // "let NAME = INPUT" or "each NAME = A | B | ..."
+        const std::vector<std::string> w = words(line);
+        const size_t equals = line.find('=');
+        if (w.size() >= 3 && (w[0] == "let" || w[0] == "each") && w[2][0] == '=' &&
+            equals != std::string::npos) {
+            const std::string name = w[1], value = substitute(trim(line.substr(equals + 1)));
+            if (w[0] == "let") {
+                lets.emplace_back(name, value);
             } else {
                 for (auto it = each.begin(); it != each.end();)
-                    it = it->first == m[2] ? each.erase(it) : it + 1;
-                each.emplace_back(m[2], split(value, '|'));
+                    it = it->first == name ? each.erase(it) : it + 1;
+                each.emplace_back(name, split(value, '|'));
             }
             continue;
         }
@@ -338,7 +339,7 @@ std::vector<ErrorCase> readErrors()
                 e.plugin = p.name;
                 e.nargout = std::stoi(f[1]);
                 e.inputs = splitInputs(c);
-                e.id = f[3] == "-" ? "" : p.name + ":" + f[3];
+                e.id = p.name + ":" + f[3];
                 e.message = message;
                 e.row = lineNo;
                 out.push_back(e);
@@ -355,21 +356,22 @@ std::vector<ErrorCase> readErrors()
 bool dimension(const Plugin& p, const std::string& text, const InputFacts& in, uint64_t& out)
 {
     const std::string t = trim(text);
-    static const std::regex of(R"(^(rows|cols|numel|pairs|count)\((\w+)\)$)");
-    std::smatch m;
-    if (std::regex_match(t, m, of)) {
+    const size_t open = t.find('(');
+    if (open != std::string::npos && t.back() == ')') {
+        const std::string of = t.substr(0, open), name = t.substr(open + 1, t.size() - open - 2);
         size_t k = 0;
-        while (k < p.inputs.size() && p.inputs[k] != m[2])
+        while (k < p.inputs.size() && p.inputs[k] != name)
             ++k;
-        if (k == p.inputs.size())
-            throw std::invalid_argument(p.name + ": output names no input " + m[2].str());
-        if (m[1] == "rows") {
+        if (k == p.inputs.size() ||
+            (of != "rows" && of != "cols" && of != "numel" && of != "pairs" && of != "count"))
+            throw std::invalid_argument(p.name + ": cannot read the output \"" + p.output + "\"");
+        if (of == "rows") {
             out = in.rows(k);
-        } else if (m[1] == "cols") {
+        } else if (of == "cols") {
             out = in.cols(k);
-        } else if (m[1] == "numel") {
+        } else if (of == "numel") {
             out = in.rows(k) * in.cols(k);
-        } else if (m[1] == "pairs") {
+        } else if (of == "pairs") {
             const uint64_t r = in.rows(k);
             out = r % 2 == 0 ? r / 2 * (r + 1) : (r + 1) / 2 * r;
         } else {

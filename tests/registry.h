@@ -66,7 +66,7 @@ struct ErrorCase {
     std::string plugin;
     int nargout = 1;
     std::vector<std::string> inputs;
-    std::string id;  // "" for none
+    std::string id;
     std::string message;
     int row = 0;     // its line in plugins.errors
 };

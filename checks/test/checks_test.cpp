@@ -98,47 +98,110 @@ TEST(Tables, TheRowReportedIsTheFirstWithEitherPointOutside)
     a.in = in;
     distgeom::Points P;
     distgeom::Table table;
-    const chk::Outcome o = chk::report(a, "usage", "D", P, table);
+    const chk::Outcome o = chk::report(a, "usage", "D", P, table, tbx::Exec{});
     ASSERT_TRUE(o.has_value());
     EXPECT_EQ("pointOutside", o->reason);
     EXPECT_EQ("row 5 of D names a point outside X (point numbers run from 1 to 3)", o->message);
     // Without coordinates nothing is read, and no point number is refused.
     in[0] = dense(X, 0, 3);
-    EXPECT_FALSE(chk::report(a, "usage", "D", P, table).has_value());
+    EXPECT_FALSE(chk::report(a, "usage", "D", P, table, tbx::Exec{}).has_value());
 }
 
-TEST(Values, FormedOnlyWhenACheckReadsThem)
+// An adaptor may leave an input's values to be formed when a check reads
+// them, and then only as many as it reads (Octave keeps a range as its
+// ends): the host here records how many of each input were asked for, and
+// refuses to form more than `limit` of any.
+struct Host {
+    std::vector<std::vector<double>> arrays;
+    std::vector<int64_t> asked;
+    int64_t limit = INT64_MAX;
+
+    static const double* fetch(void* h, int i, int64_t count)
+    {
+        auto* self = static_cast<Host*>(h);
+        self->asked[i] = count;
+        return count > self->limit ? nullptr : self->arrays[i].data();
+    }
+};
+
+chk::Args call(Host& host, chk::Arg* in, const char* plugin, int nargin, int nargout = 1)
 {
-    // An adaptor may leave an input's values to be formed when asked for:
-    // a call refused on the class of its first input never asks.
-    int asked = 0;
-    std::vector<double> X = {0, 0, 3, 4}, T = {1, 2, 5};
-    struct Host {
-        int* asked;
-        std::vector<double>* arrays[2];
-    } host{&asked, {&X, &T}};
-    chk::Arg in[2] = {dense(X, 2, 2), dense(T, 1, 3)};
-    in[0].data = in[1].data = nullptr;
     chk::Args a;
-    a.plugin = "ceilgap";
-    a.nargin = 2;
+    a.plugin = plugin;
+    a.nargin = nargin;
+    a.nargout = nargout;
     a.in = in;
     a.host = &host;
-    a.fetch = [](void* h, int i) -> const double* {
-        auto* self = static_cast<Host*>(h);
-        ++*self->asked;
-        return self->arrays[i]->data();
-    };
+    a.fetch = &Host::fetch;
+    host.asked.assign(nargin, -1);
+    for (int i = 0; i < nargin; ++i)
+        in[i].data = nullptr;
+    return a;
+}
+
+TEST(Values, FormedOnlyAsFarAsACheckReadsThem)
+{
+    // A call refused on the class of its first input asks for nothing.
+    Host host;
+    host.arrays = {{0, 0, 3, 4}, {1, 2, 5}};
+    chk::Arg in[6] = {dense(host.arrays[0], 2, 2), dense(host.arrays[1], 1, 3)};
+    chk::Args a = call(host, in, "ceilgap", 2);
     distgeom::Points P;
     distgeom::Table table;
     in[0].complex = true;
-    EXPECT_EQ("notRealDouble", chk::report(a, "usage", "Ub", P, table)->reason);
-    EXPECT_EQ(0, asked);
+    EXPECT_EQ("notRealDouble", chk::report(a, "usage", "Ub", P, table, tbx::Exec{})->reason);
+    EXPECT_EQ((std::vector<int64_t>{-1, -1}), host.asked);
     in[0].complex = false;
-    EXPECT_FALSE(chk::report(a, "usage", "Ub", P, table).has_value());
-    EXPECT_EQ(2, asked);
-    EXPECT_EQ(X.data(), P.X);
-    EXPECT_EQ(T.data(), table.T);
+    EXPECT_FALSE(chk::report(a, "usage", "Ub", P, table, tbx::Exec{}).has_value());
+    EXPECT_EQ((std::vector<int64_t>{4, 3}), host.asked);
+    EXPECT_EQ(host.arrays[0].data(), P.X);
+    EXPECT_EQ(host.arrays[1].data(), table.T);
+
+    // Four weights of long arrays: four values asked for.
+    std::vector<double> many(1000, 1.0), none;
+    host.arrays = {{0, 0, 3, 4}, none, none, none, many, many};
+    in[0] = dense(host.arrays[0], 2, 2);
+    for (int i = 1; i < 4; ++i)
+        in[i] = dense(none, 0, 0);
+    in[4] = in[5] = dense(many, 1, 1000);
+    a = call(host, in, "penval", 6);
+    distgeom::Penalty p;
+    EXPECT_FALSE(chk::penalty(a, "usage", p, tbx::Exec{}).has_value());
+    EXPECT_EQ(4, host.asked[4]);
+    EXPECT_EQ(4, host.asked[5]);
+
+    // obsprod: the factors whole, of I and J the first L, of L one.
+    auto products = [&](double L) {
+        host.arrays = {{1, 2, 3, 4}, {1, 2, 3, 4}, many, many, {L}};
+        in[0] = dense(host.arrays[0], 2, 2);
+        in[1] = dense(host.arrays[1], 2, 2);
+        in[2] = in[3] = dense(many, 1000, 1);
+        in[4] = dense(host.arrays[4], 1, 1);
+        return call(host, in, "obsprod", 5);
+    };
+    a = products(3.9);
+    lowrank::Factors f;
+    lowrank::Samples s;
+    EXPECT_FALSE(chk::obsprod(a, f, s, tbx::Exec{}).has_value());
+    EXPECT_EQ((std::vector<int64_t>{4, 4, 3, 3, 1}), host.asked);
+
+    // nzfill: of v the first n; S is written, not read.
+    host.arrays = {many, many, {7}};
+    in[0] = in[1] = dense(many, 1, 1000);
+    in[2] = dense(host.arrays[2], 1, 1);
+    a = call(host, in, "nzfill", 3, 0);
+    chk::Copy c;
+    EXPECT_FALSE(chk::nzfill(a, c).has_value());
+    EXPECT_EQ((std::vector<int64_t>{-1, 7, 1}), host.asked);
+
+    // Values the host cannot form: refused, naming the input.
+    host.limit = 5;
+    a = products(30);
+    const chk::Outcome o = chk::obsprod(a, f, s, tbx::Exec{});
+    ASSERT_TRUE(o.has_value());
+    EXPECT_EQ("tooLarge", o->reason);
+    EXPECT_EQ("I: its 30 values cannot be formed as an array of doubles (not enough memory)",
+              o->message);
 }
 
 TEST(Indices, TheFirstColumnNumberOutsideIsFoundInEveryChunk)

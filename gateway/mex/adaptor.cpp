@@ -1,11 +1,21 @@
 // The MEX form of every plug-in: MATLAB, Octave's mex and the test host call
 // mexFunction, which hands the call to the plug-in's gateway through this
 // adaptor.
+//
+// Built for Octave's mex (TOOLBOX_OCTAVE_MEX), it reads an input that Octave
+// keeps in a form of its own (a range, a diagonal matrix) as Octave's native
+// form does, its first values alone, where mxGetPr would form all of them.
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "gateway.h"
 #include "mex.h"
+#if defined(TOOLBOX_OCTAVE_MEX)
+#include <memory>
+
+#include "octave_inputs.h"
+#endif
 
 namespace gw::mex {
 namespace {
@@ -20,10 +30,8 @@ chk::Arg describe(const mxArray* a)
     v.rows = static_cast<int64_t>(mxGetM(a));
     v.cols = static_cast<int64_t>(mxGetN(a));
     v.stored = v.sparse ? static_cast<int64_t>(mxGetJc(a)[mxGetN(a)]) : v.numel();
-    if (v.isDouble)
-        v.data = mxGetPr(a);
-    // Every other class is described by its kind alone; a uint32 array's
-    // values are read where a plug-in takes them.
+    // A uint32 array's values are where mxGetData points; every other class
+    // but double is described by its kind alone.
     v.isUint32 = mxIsUint32(a);
     if (v.isUint32)
         v.u32 = static_cast<const uint32_t*>(mxGetData(a));
@@ -41,6 +49,8 @@ public:
         args_.nargin = nrhs;
         args_.nargout = nlhs;
         args_.in = in_;
+        args_.fetch = &MexCall::fetch;
+        args_.host = this;
     }
 
     double* output(int64_t rows, int64_t cols, Fill fill) override
@@ -59,21 +69,32 @@ public:
 
     [[noreturn]] void fail(const chk::Failure& f) override
     {
-        if (f.reason.empty()) {
-            mexErrMsgTxt(f.message.c_str());
-        } else {
-            const std::string id = std::string(args_.plugin) + ":" + f.reason;
-            // The message is an argument, never the format: a '%' in it is
-            // printed as it stands.
-            mexErrMsgIdAndTxt(id.c_str(), "%s", f.message.c_str());
-        }
+        const std::string id = std::string(args_.plugin) + ":" + f.reason;
+        // The message is an argument, never the format: a '%' in it is
+        // printed as it stands.
+        mexErrMsgIdAndTxt(id.c_str(), "%s", f.message.c_str());
         std::abort();  // the host's error operation does not return
     }
 
 private:
+    // The values of input i, when a check first reads them.
+    static const double* fetch(void* host, int i, int64_t count)
+    {
+        auto* self = static_cast<MexCall*>(host);
+#if defined(TOOLBOX_OCTAVE_MEX)
+        return octaveFirstValues(self->prhs_[i], count, self->formed_);
+#else
+        (void)count;
+        return mxGetPr(self->prhs_[i]);
+#endif
+    }
+
     mxArray** plhs_;
     const mxArray** prhs_;
     chk::Arg in_[chk::kMaxInputs];
+#if defined(TOOLBOX_OCTAVE_MEX)
+    std::vector<std::shared_ptr<void>> formed_;  // values formed for inputs Octave keeps in other forms
+#endif
 };
 
 }  // namespace

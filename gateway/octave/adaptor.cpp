@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "gateway.h"
+#include "internals.h"
 
 // The plug-in's help text, made from its help file when it is built.
 extern const char* const toolboxHelpText;
@@ -20,15 +21,6 @@ extern const char* const toolboxHelpText;
 namespace gw::oct {
 namespace {
 
-
-// Reaches the array of a sparse value without a copy: octave_base_sparse
-// keeps it, and Sparse its shared representation, as protected members.
-struct SparseValue : octave_base_sparse<SparseMatrix> {
-    static const SparseMatrix& of(const octave_sparse_matrix& v) { return v.*(&SparseValue::matrix); }
-};
-struct SparseStorage : SparseMatrix {
-    static octave_idx_type users(const SparseMatrix& s) { return (s.*(&SparseStorage::m_rep))->m_count.value(); }
-};
 
 class OctCall final : public Call {
 public:
@@ -42,6 +34,7 @@ public:
         args_.nargout = nargout;
         args_.in = in_;
         args_.fetch = &OctCall::fetch;
+        args_.whyNotWritable = &OctCall::whyNotWritable;
         args_.fetchUint32 = &OctCall::fetchUint32;
         args_.host = this;
     }
@@ -75,7 +68,7 @@ public:
         if (auto* s = dynamic_cast<const octave_scalar*>(&rep))
             return &const_cast<octave_scalar*>(s)->scalar_ref();
         if (auto* s = dynamic_cast<const octave_sparse_matrix*>(&rep))
-            return const_cast<SparseMatrix&>(SparseValue::of(*s)).xdata();
+            return const_cast<SparseMatrix&>(sparseOf(*s)).xdata();
         fail(chk::fail("notWritable", "input %d cannot be written in place", i + 1));
     }
 
@@ -91,8 +84,6 @@ public:
     [[noreturn]] void fail(const chk::Failure& f) override
     {
         // Worded as Octave words a MEX error: the function's name first.
-        if (f.reason.empty())
-            error("%s: %s", plugin.name, f.message.c_str());
         const std::string id = std::string(plugin.name) + ":" + f.reason;
         error_with_id(id.c_str(), "%s: %s", plugin.name, f.message.c_str());
     }
@@ -112,34 +103,40 @@ private:
             a.cols *= dims(k);
         a.stored = a.sparse ? static_cast<int64_t>(v.nnz()) : a.numel();
         a.isUint32 = v.is_uint32_type();
-        if (!a.isDouble || a.complex)
-            return a;
-        const octave_base_value& rep = v.get_rep();
-        if (auto* m = dynamic_cast<const octave_matrix*>(&rep)) {
-            a.data = m->matrix_ref().data();
-            if (const_cast<NDArray&>(m->matrix_ref()).is_shared())
-                a.notWritable = "its storage is shared with another array (a part of a matrix, "
-                                "or a matrix reshaped or converted without a copy)";
-        } else if (auto* s = dynamic_cast<const octave_scalar*>(&rep)) {
-            a.data = &s->scalar_ref();
-        } else if (auto* s = dynamic_cast<const octave_sparse_matrix*>(&rep)) {
-            a.data = SparseValue::of(*s).data();
-            if (SparseStorage::users(SparseValue::of(*s)) > 1)
-                a.notWritable = "its storage is shared with another sparse matrix";
-        } else {
-            // A range, a diagonal or permutation matrix, a lazy index: Octave
-            // holds no array of these values; one is formed when asked for.
-            a.notWritable = "Octave keeps it in a form of its own (a range, a diagonal or "
-                            "permutation matrix), not as an array of its values";
-        }
         return a;
     }
 
-    static const double* fetch(void* host, int i)
+    // The values are formed only as far as a check reads them: a range's
+    // first four from 1:1e9 are four doubles (internals.h).
+    static const double* fetch(void* host, int i, int64_t count)
     {
         auto* self = static_cast<OctCall*>(host);
-        self->formed_.push_back(self->args_in_(i).array_value());
-        return self->formed_.back().data();
+        return firstValues(self->args_in_(i), count, self->formed_);
+    }
+
+    // What another value would see of a write into input i's storage.
+    static const char* whyNotWritable(void* host, int i)
+    {
+        const octave_value& v = static_cast<OctCall*>(host)->args_in_(i);
+        const octave_base_value& rep = v.get_rep();
+        if (auto* m = dynamic_cast<const octave_matrix*>(&rep)) {
+            if (const_cast<NDArray&>(m->matrix_ref()).is_shared())
+                return "its storage is shared with another array (a part of a matrix, or a "
+                       "matrix reshaped or converted without a copy)";
+        } else if (auto* s = dynamic_cast<const octave_sparse_matrix*>(&rep)) {
+            if (sparseStorageUsers(sparseOf(*s)) > 1)
+                return "its storage is shared with another sparse matrix";
+            return nullptr;
+        } else if (dynamic_cast<const octave_scalar*>(&rep) == nullptr) {
+            // A range, a diagonal or permutation matrix, a lazy index: Octave
+            // holds no array of these values; one is formed when asked for.
+            return "Octave keeps it in a form of its own (a range, a diagonal or permutation "
+                   "matrix), not as an array of its values";
+        }
+        if (keptAsDenseCopy(rep))
+            return "it is the full copy that a diagonal matrix, a permutation matrix or the "
+                   "result of find keeps of itself (full (D) gives that copy)";
+        return nullptr;
     }
 
     // A uint32 array shares its values with the input (a uint32 scalar is

@@ -12,7 +12,8 @@ function e = ceilgap (X, Ub)
 %
 %   Errors (identifier ceilgap:<reason>): tooManyOutputs, notEnoughInputs,
 %   notRealDouble, notMatrix (X with more than two dimensions),
-%   tooFewColumns (Ub with rows but under 3 columns), pointOutside.
+%   tooFewColumns (Ub with rows but under 3 columns), pointOutside,
+%   tooLarge (as for LINKDEV).
 %
 %   Example:
 %     e = ceilgap ([0 3; 0 4], [1 2 4 0; 1 2 6 0])   % [1; 0]

@@ -12,7 +12,8 @@ function e = floorgap (X, Lb)
 %
 %   Errors (identifier floorgap:<reason>): tooManyOutputs, notEnoughInputs,
 %   notRealDouble, notMatrix (X with more than two dimensions),
-%   tooFewColumns (Lb with rows but under 3 columns), pointOutside.
+%   tooFewColumns (Lb with rows but under 3 columns), pointOutside,
+%   tooLarge (as for LINKDEV).
 %
 %   Example:
 %     e = floorgap ([0 3; 0 4], [1 2 6 1; 1 2 4 1])   % [1; 0]

@@ -14,7 +14,9 @@ function e = linkdev (X, D)
 %   Errors (identifier linkdev:<reason>): tooManyOutputs, notEnoughInputs,
 %   notRealDouble, notMatrix (X with more than two dimensions),
 %   tooFewColumns (D with rows but under 3 columns), pointOutside (a row
-%   naming a point outside X; the message names the row).
+%   naming a point outside X; the message names the row), tooLarge (an
+%   input Octave keeps in a form of its own, such as a range, too large to
+%   form as an array of doubles).
 %
 %   Example:
 %     e = linkdev ([0 3; 0 4], [1 2 4; 1 2 5; 1 2 5.005])   % [1; 0; 0]

@@ -11,10 +11,10 @@ namespace gw {
 template <class Kernel>
 void products(Call& call, Kernel kernel)
 {
+    const tbx::Exec ex = call.exec();
     lowrank::Factors f;
     lowrank::Samples s;
-    call.check(chk::obsprod(call.args(), f, s));
-    const tbx::Exec ex = call.exec();
+    call.check(chk::obsprod(call.args(), f, s, ex));
     kernel(f, s, call.output(1, s.L, Fill::none), ex);
 }
 
@@ -22,9 +22,9 @@ void products(Call& call, Kernel kernel)
 template <class Kernel>
 void fill(Call& call, Kernel kernel)
 {
+    const tbx::Exec ex = call.exec();
     chk::Copy c;
     call.check(chk::nzfill(call.args(), c));
-    const tbx::Exec ex = call.exec();
     kernel(call.inPlace(0), c.v, c.n, ex);
     call.written(0);
 }

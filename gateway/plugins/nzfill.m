@@ -23,7 +23,9 @@ function nzfill (S, v, L)
 %   nothing written, an S whose storage is not its own to write: a part of
 %   another matrix (A(:,2) shares A's storage), a matrix that shares its
 %   storage with another value, a range (1:5), a diagonal or permutation
-%   matrix; and what Octave remembers of S (the type a solver found in it,
+%   matrix, and the full copy such a matrix or the result of find keeps of
+%   itself (F = full (D) is that copy: writing F would change what D shows);
+%   and what Octave remembers of S (the type a solver found in it,
 %   an index made from it) is forgotten, so that later operations see the
 %   new values. Through the MEX interface (the .mex form, and MATLAB)
 %   nzfill sees S's data pointer alone and can tell none of this: the write
@@ -56,17 +58,21 @@ function nzfill (S, v, L)
 %   S and v may be parts of one array that overlap: the values are copied
 %   as if all of v were read before S is written.
 %
-%   Errors, S unchanged in every case:
-%     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
-%       output requested.
-%     nzfill:notRealDouble  S not a real double array, or v or L not a
-%                           real, full one (a sparse v is refused: its
-%                           stored values are not its elements).
-%     nzfill:notWritable    (native form) S's storage is not its own to
-%                           write (see above).
-%     nzfill:badCount       L empty, NaN, or -1 or less.
-%     nzfill:countTooLarge  fix (L) above the values S stores (its stored
-%                           entries if sparse, numel if full) or numel (v).
+%   Errors, S unchanged in every case (identifier nzfill:<reason>):
+%     notEnoughInputs, tooManyInputs, tooManyOutputs
+%                     not three inputs, or an output requested: the message
+%                     is "Usage:  SetSpv ( S, v, L )".
+%     notRealDouble   S not a real double array, or v or L not a real, full
+%                     one (a sparse v is refused: its stored values are not
+%                     its elements).
+%     notWritable     (native form) S's storage is not its own to write
+%                     (see above).
+%     badCount        L empty, NaN, or -1 or less.
+%     countTooLarge   fix (L) above the values S stores (its stored entries
+%                     if sparse, numel if full) or numel (v).
+%     tooLarge        v a value Octave keeps in a form of its own (a range)
+%                     whose first fix (L) values cannot be formed as an
+%                     array (only those are formed).
 %
 %   Example:
 %     S = sparse ([1 1 2], [1 2 2], [1 2 3]);   % stored values 1 2 3

@@ -18,13 +18,13 @@ function nzfill_blas (S, v, L)
 %
 %   Output: none; the values stored in S change in place.
 %
-%   Errors, S unchanged in every case:
-%     "Usage:  SetSpv ( S, v, L )" (no identifier): not three inputs, or an
-%       output requested;
-%   then (identifier nzfill_blas:<reason>): notRealDouble, notWritable
-%   (native form: S's storage not its own to write), badCount (L empty,
-%   NaN, or -1 or less), countTooLarge (fix (L) above the stored values of
-%   S or numel (v)).
+%   Errors, S unchanged in every case (identifier nzfill_blas:<reason>), as
+%   for NZFILL: notEnoughInputs, tooManyInputs, tooManyOutputs (not three
+%   inputs, or an output requested: "Usage:  SetSpv ( S, v, L )"),
+%   notRealDouble, notWritable (native form: S's storage not its own to
+%   write), badCount (L empty, NaN, or -1 or less), countTooLarge (fix (L)
+%   above the stored values of S or numel (v)), tooLarge (v's first values
+%   too many to form).
 %
 %   Example:
 %     S = sparse ([1 1 2], [1 2 2], [1 2 3]);

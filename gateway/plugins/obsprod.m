@@ -18,18 +18,25 @@ function v = obsprod (Xt, Y, I, J, L)
 %   and the first of column 3; such an index is accepted while the values
 %   it reads lie inside the factor.
 %
-%   Errors, first the fixed messages (no identifier), in this order:
-%     "Usage: v = obsprod (Xt, Y, I, J, L)"  not five inputs, or more than
-%                                            one output requested.
-%     "rows of Xt must be equal to rows of Y"
-%     "rank must be r <= min(m,n)"           more rows than columns in Xt or Y.
-%   then (identifier obsprod:<reason>):
+%   Errors (identifier obsprod:<reason>), first those with fixed messages,
+%   in this order:
+%     notEnoughInputs, tooManyInputs, tooManyOutputs
+%                    not five inputs, or more than one output requested:
+%                    "Usage: v = obsprod (Xt, Y, I, J, L)".
+%     rowsDiffer     "rows of Xt must be equal to rows of Y".
+%     rankTooLarge   more rows than columns in Xt or Y:
+%                    "rank must be r <= min(m,n)".
+%   then:
 %     notRealDouble  an input that is not a real, full double array.
+%     notMatrix      Xt or Y with more than two dimensions.
 %     badCount       L is empty.
 %     indexTooShort  I or J has fewer than L elements.
 %     columnOutside  an I(k) or J(k) that names no whole column of its
 %                    factor (NaN, infinite, below 1, beyond m or n); the
 %                    message names k.
+%     tooLarge       an input Octave keeps in a form of its own (a range)
+%                    too large to form as an array of doubles; of I and J
+%                    only the first L values are formed.
 %
 %   Example:
 %     Xt = [1 2; 3 4]; Y = [5 6 7; 8 9 10];

@@ -12,12 +12,14 @@ function v = obsprod_blas (Xt, Y, I, J, L)
 %
 %   Output: v, 1-by-L, v(k) = (Xt.' * Y)(I(k), J(k)).
 %
-%   Errors, first the fixed messages of OBSPROD (no identifier):
-%     "Usage: v = obsprod (Xt, Y, I, J, L)", "rows of Xt must be equal to
-%     rows of Y", "rank must be r <= min(m,n)";
-%   then (identifier obsprod_blas:<reason>): notRealDouble, badCount (L
-%   empty), indexTooShort (I or J with fewer than L elements),
-%   columnOutside (an index naming no whole column of its factor).
+%   Errors (identifier obsprod_blas:<reason>), as for OBSPROD, with its
+%   messages: first notEnoughInputs, tooManyInputs, tooManyOutputs ("Usage:
+%   v = obsprod (Xt, Y, I, J, L)"), rowsDiffer ("rows of Xt must be equal to
+%   rows of Y"), rankTooLarge ("rank must be r <= min(m,n)"); then
+%   notRealDouble, notMatrix (Xt or Y with more than two dimensions),
+%   badCount (L empty), indexTooShort (I or J with fewer than L elements),
+%   columnOutside (an index naming no whole column of its factor), tooLarge
+%   (an input too large to form as an array).
 %
 %   Example:
 %     v = obsprod_blas ([1 2; 3 4], [5 6 7; 8 9 10], [1 2], [3 1], 2)   % [37 42]

@@ -5,9 +5,9 @@
 
 TOOLBOX_GATEWAY(pairsq)
 {
+    const tbx::Exec ex = call.exec();
     distgeom::Points X;
     call.check(chk::pairsq(call.args(), X));
-    const tbx::Exec ex = call.exec();
     // The kernel writes every element of Q.
     double* Q = call.output(X.n, X.n, gw::Fill::none);
     distmatrix::pairsqKernel(X.X, X.d, X.n, Q, ex);

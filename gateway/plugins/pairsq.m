@@ -13,15 +13,18 @@ function Q = pairsq (X)
 %   to the last bit. X with no columns gives a 0-by-0 Q; X with no rows an
 %   n-by-n Q of zeros.
 %
-%   Errors:
-%     "Input of inproper type" (no identifier): X is not a double array
-%       (single, integer, logical, char, ...).
-%     pairsq:tooManyOutputs  more than one output requested.
-%     pairsq:noInput      called without an input.
-%     pairsq:notRealFull  X is sparse or complex.
-%     pairsq:tooLarge     X has so many points (2^30 or more) that the n-by-n
-%                         result could not be addressed; smaller results that
-%                         do not fit in memory get the host's own error.
+%   Errors (identifier pairsq:<reason>):
+%     tooManyOutputs  more than one output requested.
+%     noInput         called without an input.
+%     notDouble       X is not a double array (single, integer, logical,
+%                     char, ...); the message is "Input of inproper type".
+%     notRealFull     X is sparse or complex.
+%     notMatrix       X has more than two dimensions.
+%     tooLarge        X has so many points (2^30 or more) that the n-by-n
+%                     result could not be addressed, or X is a value Octave
+%                     keeps in a form of its own (a range) too large to form
+%                     as an array; smaller results that do not fit in memory
+%                     get the host's own error.
 %
 %   Example:
 %     Q = pairsq ([0 3; 0 4])     % [0 25; 25 0]

@@ -46,9 +46,9 @@ private:
 
 TOOLBOX_GATEWAY(penslope)
 {
-    distgeom::Penalty p;
-    call.check(chk::penalty(call.args(), "Usage: G = penslope (X, D, Lb, Ub, w, t)", p));
     const tbx::Exec ex = call.exec();
+    distgeom::Penalty p;
+    call.check(chk::penalty(call.args(), "Usage: G = penslope (X, D, Lb, Ub, w, t)", p, ex));
     double* G = call.output(p.X.d, p.X.n, gw::Fill::zeros);
     Diagnostics lines(call);
     distgeom::penslopeKernel(p, G, lines.sink(), ex);

@@ -19,7 +19,7 @@ function G = penslope (X, D, Lb, Ub, w, t)
 %
 %   Errors (identifier penslope:<reason>): tooManyOutputs, notEnoughInputs,
 %   notRealDouble, notMatrix (X with more than two dimensions),
-%   tooFewColumns, tooFewElements, pointOutside, as for PENVAL.
+%   tooFewColumns, tooFewElements, pointOutside, tooLarge, as for PENVAL.
 %
 %   Example:
 %     X = [0 3; 0 4];

@@ -5,9 +5,9 @@
 
 TOOLBOX_GATEWAY(penval)
 {
-    distgeom::Penalty p;
-    call.check(chk::penalty(call.args(), "Usage: f = penval (X, D, Lb, Ub, w, t)", p));
     const tbx::Exec ex = call.exec();
+    distgeom::Penalty p;
+    call.check(chk::penalty(call.args(), "Usage: f = penval (X, D, Lb, Ub, w, t)", p, ex));
     double* f = call.output(1, 1, gw::Fill::zeros);
     distgeom::penvalKernel(p, f, ex);
 }

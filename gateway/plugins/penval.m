@@ -26,7 +26,9 @@ function f = penval (X, D, Lb, Ub, w, t)
 %   notMatrix (X with more than two dimensions), tooFewColumns (D with rows
 %   but under 3 columns, Lb or Ub under 4), tooFewElements (w or t with
 %   fewer than 4 elements), pointOutside (a row naming a point outside X;
-%   the message names the table and the row).
+%   the message names the table and the row), tooLarge (an input Octave
+%   keeps in a form of its own, such as a range, too large to form as an
+%   array of doubles; of w and t only the first four values are formed).
 %
 %   Example:
 %     X = [0 3; 0 4];

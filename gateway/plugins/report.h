@@ -13,10 +13,10 @@ using ReportKernel = void (*)(const distgeom::Points&, const distgeom::Table&, d
 
 inline void report(Call& call, const char* usage, const char* table, ReportKernel kernel)
 {
+    const tbx::Exec ex = call.exec();
     distgeom::Points X;
     distgeom::Table T;
-    call.check(chk::report(call.args(), usage, table, X, T));
-    const tbx::Exec ex = call.exec();
+    call.check(chk::report(call.args(), usage, table, X, T, ex));
     double* e = call.output(T.m, 1, Fill::zeros);
     kernel(X, T, e, ex);
 }

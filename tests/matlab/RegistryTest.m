@@ -31,10 +31,7 @@ classdef RegistryTest < PluginTestCase
                 e = errors(k);
                 args = cellfun(@eval, e.inputs, 'UniformOutput', false);
                 before = cellfun(@(x) PluginTestCase.ownCopy(x), args, 'UniformOutput', false);
-                reason = '';
-                if ~isempty(e.id)
-                    reason = e.id(numel(e.plugin) + 2:end);
-                end
+                reason = e.id(numel(e.plugin) + 2:end);
                 f = str2func(e.plugin);
                 n = e.nargout;
                 testCase.verifyRejected(@() callWith(f, args, n), e.plugin, reason, e.message);

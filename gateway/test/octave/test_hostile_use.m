@@ -118,16 +118,3 @@ function test_hostile_use ()
   nzfill (S, 3, 1);
   assert (S, 3);
 end
-
-% Runs `code` in an octave-cli of its own, with the toolbox's folder on its
-% path; the status and what it printed.
-function [status, out] = run_alone (folder, code)
-  script = [tempname() '.m'];
-  fid = fopen (script, 'w');
-  fprintf (fid, 'addpath (''%s'');\n%s', folder, code);
-  fclose (fid);
-  cleanup = onCleanup (@() delete (script));
-  octave = fullfile (OCTAVE_HOME (), 'bin', 'octave-cli');
-  [status, out] = system (sprintf ('"%s" --no-gui --norc --no-history --quiet --no-window-system "%s" 2>&1', ...
-                                   octave, script));
-end

@@ -3,7 +3,7 @@ function test_threads ()
   % call): the same bits and the same printed text as on one thread, on
   % inputs large enough to be split, of sizes that split unevenly, and on
   % fewer rows than threads (and every plug-in's example in the registry).
-  % A value that is no thread count is refused.
+  % A value that is no thread count is refused; blanks around one are not.
   saved = getenv ('MEXTOOLBOX_THREADS');
   restore = onCleanup (@() setenv ('MEXTOOLBOX_THREADS', saved));
   setenv ('MEXTOOLBOX_THREADS', '1');
@@ -15,7 +15,12 @@ function test_threads ()
       assert (same_bits (one{k}, many{k}), 'result %d differs at %d threads', k, threads);
     end
   end
-  for bad = {'0', 'two', '-3', '1.5'}
+  % Blanks around the number are allowed, on either side or both.
+  for blanks = {' 2', '2 ', sprintf('\t2 ')}
+    setenv ('MEXTOOLBOX_THREADS', blanks{1});
+    assert (pairsq ([0 3; 0 4]), [0 25; 25 0]);
+  end
+  for bad = {'0', 'two', '-3', '1.5', '2 2'}
     setenv ('MEXTOOLBOX_THREADS', bad{1});
     try
       pairsq ([0 3; 0 4]);
