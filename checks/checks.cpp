@@ -127,9 +127,12 @@ Outcome rowSamples(const Args& a, int iCount, int iCol, int iB, int64_t m, int64
         return fail("columnOutside", "col(%lld) = %lu names no column of %s (columns 1 to %lld)",
                     static_cast<long long>(bad + 1), static_cast<unsigned long>(col[bad]),
                     columnsOf, static_cast<long long>(n));
+    s.b = nullptr;
+    if (iB >= 0)
+        if (Outcome o = valuesOf(a, iB, "b", L, s.b))
+            return o;
     s.count = count;
     s.col = col;
-    s.b = iB >= 0 ? a.values(iB) : nullptr;
     s.m = m;
     s.n = n;
     s.L = L;
@@ -143,7 +146,11 @@ Outcome fitAndSamples(const Args& a, Pass& p)
     if (a[1].rows != a[0].rows)
         return fail("rankMismatch", "Gt has %lld rows and Ht %lld; the factors must have the same number of rows",
                     static_cast<long long>(a[0].rows), static_cast<long long>(a[1].rows));
-    p.fit = lowrank::Fit{a.values(0), a.values(1), a[0].rows};
+    p.fit.k = a[0].rows;
+    if (Outcome o = valuesOf(a, 0, "Gt", a[0].numel(), p.fit.Gt))
+        return o;
+    if (Outcome o = valuesOf(a, 1, "Ht", a[1].numel(), p.fit.Ht))
+        return o;
     return rowSamples(a, 2, 3, 4, a[0].cols, a[1].cols, "Ht", p.samples);
 }
 
@@ -424,6 +431,12 @@ Outcome resprod(const Args& a, Pass& p)
     for (int i = 0; i < 6; ++i)
         if (Outcome o = i == 2 || i == 3 ? uint32Array(a, i, names[i]) : realFullDouble(a, i, names[i]))
             return o;
+    if (Outcome o = matrix(a, 0, "Gt", "a k-by-m"))
+        return o;
+    if (Outcome o = matrix(a, 1, "Ht", "a k-by-n"))
+        return o;
+    if (Outcome o = matrix(a, 5, "Vt", "a q-by-n"))
+        return o;
     if (a[5].cols != a[1].cols)
         return fail("sizeMismatch", "Vt has %lld columns; it needs one per column of Ht (%lld)",
                     static_cast<long long>(a[5].cols), static_cast<long long>(a[1].cols));
@@ -431,9 +444,8 @@ Outcome resprod(const Args& a, Pass& p)
         return o;
     if (Outcome o = fitAndSamples(a, p))
         return o;
-    p.Vt = a.values(5);
     p.q = a[5].rows;
-    return {};
+    return valuesOf(a, 5, "Vt", a[5].numel(), p.Vt);
 }
 
 Outcome resstep(const Args& a, Pass& p)
@@ -447,6 +459,10 @@ Outcome resstep(const Args& a, Pass& p)
     for (int i = 0; i < 7; ++i)
         if (Outcome o = i == 2 || i == 3 ? uint32Array(a, i, names[i]) : realFullDouble(a, i, names[i]))
             return o;
+    const char* shapes[] = {"a k-by-m", "a k-by-n", "", "", "", "a k-by-m", "a k-by-n"};
+    for (int i : {0, 1, 5, 6})
+        if (Outcome o = matrix(a, i, names[i], shapes[i]))
+            return o;
     for (int i : {5, 6}) {
         const Arg& like = a[i - 5];
         if (a[i].rows != like.rows || a[i].cols != like.cols)
@@ -457,9 +473,9 @@ Outcome resstep(const Args& a, Pass& p)
     }
     if (Outcome o = fitAndSamples(a, p))
         return o;
-    p.At = a.values(5);
-    p.Bt = a.values(6);
-    return {};
+    if (Outcome o = valuesOf(a, 5, "At", a[5].numel(), p.At))
+        return o;
+    return valuesOf(a, 6, "Bt", a[6].numel(), p.Bt);
 }
 
 Outcome rowgram(const Args& a, Pass& p)
@@ -475,6 +491,8 @@ Outcome rowgram(const Args& a, Pass& p)
         return o;
     if (Outcome o = uint32Array(a, 2, "col"))
         return o;
+    if (Outcome o = matrix(a, 0, "Ht", "a k-by-n"))
+        return o;
     // k(k+1)/2 entries a row, formed without overflow.
     const int64_t k = a[0].rows, m = a[1].numel();
     if (k > (int64_t(1) << 31))
@@ -482,7 +500,9 @@ Outcome rowgram(const Args& a, Pass& p)
                     static_cast<long long>(k), static_cast<long long>(k), static_cast<long long>(k));
     if (Outcome o = addressable(k * (k + 1) / 2, m))
         return o;
-    p.fit = lowrank::Fit{nullptr, a.values(0), k};
+    p.fit.k = k;
+    if (Outcome o = valuesOf(a, 0, "Ht", a[0].numel(), p.fit.Ht))
+        return o;
     return rowSamples(a, 1, 2, -1, m, a[0].cols, "Ht", p.samples);
 }
 
