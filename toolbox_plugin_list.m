@@ -15,6 +15,8 @@ function [plugins, errors] = toolbox_plugin_list (root)
 %     usage     its call form
 %     inputs    cell array of its inputs' names
 %     extra     true when further inputs are ignored (false: refused)
+%     uint32    cell array of the names of its inputs that are uint32
+%               arrays (every other input is a double array)
 %     output    the shape of its output ('none', or 'ROWS x COLS')
 %     prints    'diagnostics' when it may print them, else ''
 %     example   a call on literal inputs, and result what it returns (for a
@@ -56,7 +58,7 @@ end
 function plugins = read_plugins (lines)
   titles = struct ();
   plugins = struct ('name', {}, 'category', {}, 'title', {}, 'family', {}, 'kernels', {}, ...
-                    'blas', {}, 'usage', {}, 'inputs', {}, 'extra', {}, 'output', {}, ...
+                    'blas', {}, 'usage', {}, 'inputs', {}, 'extra', {}, 'uint32', {}, 'output', {}, ...
                     'prints', {}, 'example', {}, 'result', {}, 'example_inputs', {});
   for k = 1:numel (lines)
     line = lines{k};
@@ -72,7 +74,8 @@ function plugins = read_plugins (lines)
       elseif (strcmp (word, 'plugin'))
         plugins(end+1) = struct ('name', rest, 'category', '', 'title', '', 'family', '', ...
                                  'kernels', {{}}, 'blas', false, 'usage', '', 'inputs', {{}}, ...
-                                 'extra', false, 'output', '', 'prints', '', 'example', '', ...
+                                 'extra', false, 'uint32', {{}}, 'output', '', 'prints', '', ...
+                                 'example', '', ...
                                  'result', '', 'example_inputs', {{}}); %#ok<AGROW>
       else
         error ('toolbox_plugin_list:badRegistry', 'plugins.list:%d: cannot read "%s"', k, line);
@@ -91,6 +94,8 @@ function plugins = read_plugins (lines)
         names = regexp (rest, '\s+', 'split');
         plugins(end).extra = strcmp (names{end}, '...');
         plugins(end).inputs = names(~strcmp (names, '...'));
+      case 'uint32'
+        plugins(end).uint32 = regexp (rest, '\s+', 'split');
       case {'category', 'family', 'usage', 'output', 'prints', 'example', 'result'}
         plugins(end).(word) = rest;
       otherwise

@@ -1,6 +1,6 @@
 // What the argument checks see of a call, whatever the host: each input as a
-// class, a shape and, for real doubles, a pointer to its values; and what a
-// check hands back when it refuses a call.
+// class, a shape and, for real doubles and uint32 arrays, a pointer to its
+// values; and what a check hands back when it refuses a call.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@ namespace chk {
 // One input, as the host adaptor describes it.
 struct Arg {
     bool isDouble = false;  // of class double (real or complex, full or sparse)
+    bool isUint32 = false;  // of class uint32 (always real and full)
     bool complex = false;
     bool sparse = false;
     int ndims = 2;
@@ -23,6 +24,8 @@ struct Arg {
     // (Args::values), for other classes always.
     const double* data = nullptr;
     int64_t fetched = 0;
+    // The values of a uint32 array; null until asked for (Args::uint32s).
+    const uint32_t* u32 = nullptr;
 
     int64_t numel() const { return rows * cols; }
     bool realFullDouble() const { return isDouble && !complex && !sparse; }
@@ -46,9 +49,11 @@ struct Args {
     Arg* in = nullptr;  // the first min(nargin, kMaxInputs) inputs
     // The adaptor's: input i's first `count` values (at least), or null
     // when they cannot be formed; why input i cannot be written in place,
-    // or null when it can (or the host cannot tell).
+    // or null when it can (or the host cannot tell); the values of a uint32
+    // input i.
     const double* (*fetch)(void* host, int i, int64_t count) = nullptr;
     const char* (*whyNotWritable)(void* host, int i) = nullptr;
+    const uint32_t* (*fetchUint32)(void* host, int i) = nullptr;
     void* host = nullptr;
 
     const Arg& operator[](int i) const { return in[i]; }
@@ -69,6 +74,15 @@ struct Args {
     const char* notWritable(int i) const
     {
         return whyNotWritable != nullptr ? whyNotWritable(host, i) : nullptr;
+    }
+
+    // The values of a uint32 input (in[i].isUint32), formed where the host
+    // keeps them in another form.
+    const uint32_t* uint32s(int i) const
+    {
+        if (in[i].u32 == nullptr && fetchUint32 != nullptr)
+            in[i].u32 = fetchUint32(host, i);
+        return in[i].u32;
     }
 };
 

@@ -70,6 +70,90 @@ Outcome realFullDouble(const Args& a, int i, const char* name)
     return {};
 }
 
+Outcome uint32Array(const Args& a, int i, const char* name)
+{
+    if (!a[i].isUint32)
+        return fail("notUint32", "%s must be a uint32 array", name);
+    return {};
+}
+
+// Exactly `needed` inputs: fewer leave one unread, more would be ignored
+// without a word.
+Outcome exactInputs(const Args& a, int needed, const char* usage)
+{
+    if (Outcome o = enoughInputs(a, needed, usage))
+        return o;
+    if (a.nargin > needed)
+        return fail("tooManyInputs", "%d inputs given; %s takes %d. %s", a.nargin,
+                    a.plugin, needed, usage);
+    return {};
+}
+
+// An output of rows-by-cols doubles the host can address.
+Outcome addressable(int64_t rows, int64_t cols)
+{
+    if (rows > 0 && cols > std::numeric_limits<int64_t>::max() / 8 / rows)
+        return fail("tooLarge", "the %lld-by-%lld result cannot exist",
+                    static_cast<long long>(rows), static_cast<long long>(cols));
+    return {};
+}
+
+// The samples grouped by row, of an m-by-n matrix: count (one per row) and
+// col (uint32), and b (doubles, one per sample) where iB >= 0. The counts
+// must add up to the samples col holds, and every column number must lie
+// in 1 .. n, so that no pass reads past an array.
+Outcome rowSamples(const Args& a, int iCount, int iCol, int iB, int64_t m, int64_t n,
+                   const char* columnsOf, lowrank::RowSamples& s)
+{
+    if (a[iCount].numel() != m)
+        return fail("sizeMismatch", "count has %lld elements; it needs one per row (%lld)",
+                    static_cast<long long>(a[iCount].numel()), static_cast<long long>(m));
+    const int64_t L = a[iCol].numel();
+    const uint32_t* count = a.uint32s(iCount);
+    uint64_t total = 0;
+    for (int64_t i = 0; i < m && total <= static_cast<uint64_t>(L); ++i)
+        total += count[i];
+    if (total != static_cast<uint64_t>(L))
+        return fail("countMismatch", "the counts add up to %s%llu samples, but col holds %lld",
+                    total > static_cast<uint64_t>(L) ? "more than " : "",
+                    static_cast<unsigned long long>(total > static_cast<uint64_t>(L) ? L : total),
+                    static_cast<long long>(L));
+    if (iB >= 0 && a[iB].numel() != L)
+        return fail("sizeMismatch", "b has %lld elements; it needs one per sample (%lld)",
+                    static_cast<long long>(a[iB].numel()), static_cast<long long>(L));
+    const uint32_t* col = a.uint32s(iCol);
+    const int64_t bad = firstColumnOutside(col, L, n);
+    if (bad >= 0)
+        return fail("columnOutside", "col(%lld) = %lu names no column of %s (columns 1 to %lld)",
+                    static_cast<long long>(bad + 1), static_cast<unsigned long>(col[bad]),
+                    columnsOf, static_cast<long long>(n));
+    s.b = nullptr;
+    if (iB >= 0)
+        if (Outcome o = valuesOf(a, iB, "b", L, s.b))
+            return o;
+    s.count = count;
+    s.col = col;
+    s.m = m;
+    s.n = n;
+    s.L = L;
+    return {};
+}
+
+// Gt (k-by-m) and Ht (k-by-n), inputs 0 and 1, and the samples after them
+// (count, col, b): what resprod and resstep share.
+Outcome fitAndSamples(const Args& a, Pass& p)
+{
+    if (a[1].rows != a[0].rows)
+        return fail("rankMismatch", "Gt has %lld rows and Ht %lld; the factors must have the same number of rows",
+                    static_cast<long long>(a[0].rows), static_cast<long long>(a[1].rows));
+    p.fit.k = a[0].rows;
+    if (Outcome o = valuesOf(a, 0, "Gt", a[0].numel(), p.fit.Gt))
+        return o;
+    if (Outcome o = valuesOf(a, 1, "Ht", a[1].numel(), p.fit.Ht))
+        return o;
+    return rowSamples(a, 2, 3, 4, a[0].cols, a[1].cols, "Ht", p.samples);
+}
+
 // A constraint table: a real full double array with at least `columns`
 // columns whenever it has rows, of which only those are read. An empty
 // table, [] included, has no rows and is accepted.
@@ -334,6 +418,114 @@ Outcome nzfill(const Args& a, Copy& c)
                     static_cast<long long>(a[1].numel()));
     c.n = n;
     return valuesOf(a, 1, "v", n, c.v);
+}
+
+Outcome resprod(const Args& a, Pass& p)
+{
+    const char* usage = "Usage: W = resprod (Gt, Ht, count, col, b, Vt)";
+    if (Outcome o = oneOutput(a))
+        return o;
+    if (Outcome o = exactInputs(a, 6, usage))
+        return o;
+    const char* names[] = {"Gt", "Ht", "count", "col", "b", "Vt"};
+    for (int i = 0; i < 6; ++i)
+        if (Outcome o = i == 2 || i == 3 ? uint32Array(a, i, names[i]) : realFullDouble(a, i, names[i]))
+            return o;
+    if (Outcome o = matrix(a, 0, "Gt", "a k-by-m"))
+        return o;
+    if (Outcome o = matrix(a, 1, "Ht", "a k-by-n"))
+        return o;
+    if (Outcome o = matrix(a, 5, "Vt", "a q-by-n"))
+        return o;
+    if (a[5].cols != a[1].cols)
+        return fail("sizeMismatch", "Vt has %lld columns; it needs one per column of Ht (%lld)",
+                    static_cast<long long>(a[5].cols), static_cast<long long>(a[1].cols));
+    if (Outcome o = addressable(a[5].rows, a[0].cols))
+        return o;
+    if (Outcome o = fitAndSamples(a, p))
+        return o;
+    p.q = a[5].rows;
+    return valuesOf(a, 5, "Vt", a[5].numel(), p.Vt);
+}
+
+Outcome resstep(const Args& a, Pass& p)
+{
+    const char* usage = "Usage: s = resstep (Gt, Ht, count, col, b, At, Bt)";
+    if (Outcome o = oneOutput(a))
+        return o;
+    if (Outcome o = exactInputs(a, 7, usage))
+        return o;
+    const char* names[] = {"Gt", "Ht", "count", "col", "b", "At", "Bt"};
+    for (int i = 0; i < 7; ++i)
+        if (Outcome o = i == 2 || i == 3 ? uint32Array(a, i, names[i]) : realFullDouble(a, i, names[i]))
+            return o;
+    const char* shapes[] = {"a k-by-m", "a k-by-n", "", "", "", "a k-by-m", "a k-by-n"};
+    for (int i : {0, 1, 5, 6})
+        if (Outcome o = matrix(a, i, names[i], shapes[i]))
+            return o;
+    for (int i : {5, 6}) {
+        const Arg& like = a[i - 5];
+        if (a[i].rows != like.rows || a[i].cols != like.cols)
+            return fail("sizeMismatch", "%s is %lld-by-%lld; it must be the size of %s (%lld-by-%lld)",
+                        names[i], static_cast<long long>(a[i].rows), static_cast<long long>(a[i].cols),
+                        names[i - 5], static_cast<long long>(like.rows),
+                        static_cast<long long>(like.cols));
+    }
+    if (Outcome o = fitAndSamples(a, p))
+        return o;
+    if (Outcome o = valuesOf(a, 5, "At", a[5].numel(), p.At))
+        return o;
+    return valuesOf(a, 6, "Bt", a[6].numel(), p.Bt);
+}
+
+Outcome rowgram(const Args& a, Pass& p)
+{
+    const char* usage = "Usage: N = rowgram (Ht, count, col)";
+    if (Outcome o = oneOutput(a))
+        return o;
+    if (Outcome o = exactInputs(a, 3, usage))
+        return o;
+    if (Outcome o = realFullDouble(a, 0, "Ht"))
+        return o;
+    if (Outcome o = uint32Array(a, 1, "count"))
+        return o;
+    if (Outcome o = uint32Array(a, 2, "col"))
+        return o;
+    if (Outcome o = matrix(a, 0, "Ht", "a k-by-n"))
+        return o;
+    // k(k+1)/2 entries a row, formed without overflow.
+    const int64_t k = a[0].rows, m = a[1].numel();
+    if (k > (int64_t(1) << 31))
+        return fail("tooLarge", "Ht has %lld rows; their %lld-by-%lld normal matrices cannot exist",
+                    static_cast<long long>(k), static_cast<long long>(k), static_cast<long long>(k));
+    if (Outcome o = addressable(k * (k + 1) / 2, m))
+        return o;
+    p.fit.k = k;
+    if (Outcome o = valuesOf(a, 0, "Ht", a[0].numel(), p.fit.Ht))
+        return o;
+    return rowSamples(a, 1, 2, -1, m, a[0].cols, "Ht", p.samples);
+}
+
+int64_t firstColumnOutside(const uint32_t* col, int64_t count, int64_t n)
+{
+    // col - 1, wrapping 0 around to 2^32 - 1, must be below n; each chunk's
+    // largest is found first (a loop the compiler runs in vector lanes).
+    const uint64_t limit = n > 0 ? static_cast<uint64_t>(n) : 0;
+    constexpr int64_t kChunk = 1024;
+    for (int64_t s0 = 0; s0 < count; s0 += kChunk) {
+        const int64_t s1 = s0 + kChunk < count ? s0 + kChunk : count;
+        uint32_t largest = 0;
+        for (int64_t s = s0; s < s1; ++s) {
+            const uint32_t x = col[s] - 1u;
+            largest = x > largest ? x : largest;
+        }
+        if (largest < limit)
+            continue;
+        for (int64_t s = s0; s < s1; ++s)
+            if (static_cast<uint32_t>(col[s] - 1u) >= limit)
+                return s;
+    }
+    return -1;
 }
 
 }  // namespace chk

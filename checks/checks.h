@@ -39,6 +39,28 @@ struct Copy {
 };
 Outcome nzfill(const Args& a, Copy& c);
 
+// The passes over samples grouped by row: the fit, the samples and what
+// each plug-in adds (resprod's Vt, q-by-n; resstep's direction At, Bt).
+struct Pass {
+    lowrank::Fit fit;
+    lowrank::RowSamples samples;
+    const double* Vt = nullptr;
+    int64_t q = 0;
+    const double* At = nullptr;
+    const double* Bt = nullptr;
+};
+
+// W = resprod (Gt, Ht, count, col, b, Vt).
+Outcome resprod(const Args& a, Pass& p);
+// s = resstep (Gt, Ht, count, col, b, At, Bt).
+Outcome resstep(const Args& a, Pass& p);
+// N = rowgram (Ht, count, col): p.fit.Ht and p.fit.k, the samples without b.
+Outcome rowgram(const Args& a, Pass& p);
+
+// First s in 0 .. count-1 whose col[s] is not a column number 1 .. n, or -1
+// when all of them are.
+int64_t firstColumnOutside(const uint32_t* col, int64_t count, int64_t n);
+
 // First k in 0 .. count-1 whose x[k] does not name a whole column of an
 // array of `columns` columns of `height` doubles, or -1 when all of them do.
 // The offset is formed as the kernels form it (tbx::columnOffset), so a

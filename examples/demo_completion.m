@@ -47,14 +47,8 @@ function result = demo_completion (n, opts)
 
   % The unknown matrix, through its factors, and the sampled positions in
   % the storage order of a sparse matrix (column by column, rows ascending).
-  rng (o.seed);
-  U = randn (r, m);  V = randn (r, n);
   L = round (o.fraction * m * n);
-  pos = sort (randperm (m * n, L))';
-  I = mod (pos - 1, m) + 1;
-  J = floor ((pos - 1) / m) + 1;
-  clear pos;
-  b = obsprod (U, V, I, J, L);          % the samples, 1-by-L
+  [I, J, b, U, V] = lowrank_samples (m, n, r, L, o.seed);   % b 1-by-L
   perRow = accumarray (I, 1, [m 1]);  perCol = accumarray (J, 1, [n 1]);
   say ('matrix %d-by-%d of rank %d; %d samples (%.1f%%), %d to %d per row, %d to %d per column\n', ...
        m, n, r, L, 100 * L / (m * n), min (perRow), max (perRow), min (perCol), max (perCol));

@@ -22,8 +22,7 @@ function result = demo_ratings (scale, opts)
 %     noise    standard deviation of the noise (0.5)
 %     rank     rank (10)
 %     seed     random seed (1)
-%     lambda   ridge weight relative to the fraction q of the entries
-%              fitted: lrcomplete's lambda is lambda*q (0.03)
+%     lambda   lrcomplete's (relative) ridge weight (0.03)
 %     verbose  print progress (true)
 %     png      file name for the figure ('' for none)
 %
@@ -53,11 +52,10 @@ function result = demo_ratings (scale, opts)
   L = round (1000209 * (m * n) / (6040 * 3706));
   p = rating_samples (m, n, r, L, o.noise, o.seed);
   N = numel (p.b);
-  q = N / (m * n);
   say ('matrix %d-by-%d of rank %d plus noise %.2f; %d samples: %d fitted, %d held out\n', ...
        m, n, r, o.noise, L, N, numel (p.test{1}));
 
-  [Xt, Y, info] = lrcomplete (p.I, p.J, p.b, m, n, r, struct ('lambda', o.lambda * q, ...
+  [Xt, Y, info] = lrcomplete (p.I, p.J, p.b, m, n, r, struct ('lambda', o.lambda, ...
                               'test', {p.test}, 'seed', o.seed, 'verbose', o.verbose));
   normb = norm (p.b);
   fitRMSE = info.residual(:) * normb / sqrt (N);

@@ -25,6 +25,11 @@ const char* const kUpperUnknown = "Error! Unkonw Upper bound!\n";
 bool isProducts(const registry::Plugin& p) { return p.family == "products"; }
 bool isFill(const registry::Plugin& p) { return p.family == "fill"; }
 bool isPairs(const registry::Plugin& p) { return p.family == "pairs"; }
+// The passes over samples grouped by row (resprod, resstep, rowgram).
+bool isPass(const registry::Plugin& p)
+{
+    return p.family == "residual" || p.family == "step" || p.family == "gram";
+}
 
 const registry::Plugin& entry(const std::string& plugin)
 {
@@ -40,6 +45,13 @@ bool realFullDouble(const mxArray* a)
 }
 
 bool realDouble(const mxArray* a) { return mxIsDouble(a) && !mxIsComplex(a); }
+
+// Input k is of the class the registry gives it: uint32 where it says so,
+// else a real full double array.
+bool rightClass(const registry::Plugin& p, size_t k, const mxArray* a)
+{
+    return p.takesUint32(k) ? mxIsUint32(a) : realFullDouble(a);
+}
 
 // Doubles behind mxGetPr of a double array: stored values when sparse.
 uint64_t storedCount(const mxArray* a)
@@ -60,6 +72,44 @@ uint64_t elementCount(const mxArray* a)
 int64_t countOf(const mxArray* L)
 {
     return std::max<int64_t>(0, tbx::truncToInt64(mxGetScalar(L)));
+}
+
+uint64_t numel(const mxArray* a) { return uint64_t(mxGetM(a)) * uint64_t(mxGetN(a)); }
+
+// True when the inputs of a pass do not make a call it can run: an input of
+// another class, factors or samples whose sizes disagree, counts that do
+// not add up to the samples, a column number outside 1 .. n. Each must be
+// refused, never read past.
+bool badPass(const registry::Plugin& p, const std::vector<const mxArray*>& in)
+{
+    for (size_t k = 0; k < p.inputs.size(); ++k)
+        if (!rightClass(p, k, in[k]))
+            return true;
+    const bool gram = p.family == "gram";
+    const size_t h = gram ? 0 : 1, count = h + 1, col = h + 2;
+    const uint64_t n = mxGetN(in[h]), L = numel(in[col]);
+    uint64_t m = numel(in[count]);
+    if (!gram) {
+        m = mxGetN(in[0]);
+        if (mxGetM(in[0]) != mxGetM(in[1]) || numel(in[count]) != m || numel(in[4]) != L)
+            return true;
+        if (p.family == "residual" && mxGetN(in[5]) != n)
+            return true;
+        if (p.family == "step" && (mxGetM(in[5]) != mxGetM(in[0]) || mxGetN(in[5]) != m ||
+                                   mxGetM(in[6]) != mxGetM(in[1]) || mxGetN(in[6]) != n))
+            return true;
+    }
+    const auto* c = static_cast<const uint32_t*>(mxGetData(in[count]));
+    uint64_t total = 0;
+    for (uint64_t i = 0; i < m; ++i)
+        total += c[i];
+    if (total != L)
+        return true;
+    const auto* j = static_cast<const uint32_t*>(mxGetData(in[col]));
+    for (uint64_t s = 0; s < L; ++s)
+        if (j[s] < 1 || j[s] > n)
+            return true;
+    return false;
 }
 
 // True when `text` is what penslope may print: its two diagnostics, at most
@@ -135,6 +185,8 @@ const char* documentedError(const registry::Plugin& p, int nlhs,
     }
     if (counts)
         return "";
+    if (isPass(p) && badPass(p, in))
+        return "";
     if (isPairs(p) && !mxIsDouble(in[0]))
         return kPairsqType;
     return nullptr;
@@ -144,7 +196,9 @@ std::string shape(const mxArray* a)
 {
     std::ostringstream s;
     s << mxGetM(a) << "x" << mxGetN(a);
-    if (!mxIsDouble(a))
+    if (mxIsUint32(a))
+        s << " (uint32)";
+    else if (!mxIsDouble(a))
         s << " (not double)";
     if (mxIsComplex(a))
         s << " (complex)";
@@ -175,12 +229,13 @@ std::string checkFailure(const registry::Plugin& p, int nlhs,
 }
 
 // Every input a successful call reads must have been a real full double
-// array; S of the fill family may be sparse.
+// array, or a uint32 array where the registry says so; S of the fill family
+// may be sparse.
 std::string checkClasses(const registry::Plugin& p, const std::vector<const mxArray*>& in)
 {
     for (size_t i = 0; i < p.inputs.size() && i < in.size(); ++i) {
         const bool sparseOk = isFill(p) && i == 0;
-        if (!(sparseOk ? realDouble(in[i]) : realFullDouble(in[i])))
+        if (!(sparseOk ? realDouble(in[i]) : rightClass(p, i, in[i])))
             return "accepted input " + std::to_string(i + 1) + " of class/shape " + shape(in[i]);
     }
     return "";

@@ -6,7 +6,8 @@
 //     or
 //   - succeeds with the output the registry's output field gives for its
 //     inputs (a pairs plug-in's exactly symmetric), every input it reads a
-//     real full double array, printing nothing (the penalty kernels'
+//     real full double array (a uint32 array where the registry declares
+//     it), printing nothing (the penalty kernels'
 //     diagnostics alone where the registry says it prints them: at most 100
 //     lines and one that counts the rest); a fill plug-in returns nothing and
 //     changes S in its first trunc(L) stored values alone, to v's values as
@@ -16,7 +17,9 @@
 // Calls that the plug-ins document as errors (fewer inputs than a plug-in
 // reads, more where further inputs are not ignored, more outputs than it
 // returns, a non-double X for the pairs family, factors whose sizes do not
-// match) must fail, with the family's fixed message where it has one.
+// match, samples grouped by row whose counts, values or column numbers do
+// not fit their factors) must fail, with the family's fixed message where
+// it has one.
 #pragma once
 
 #include <string>

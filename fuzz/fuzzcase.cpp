@@ -186,7 +186,7 @@ Case decode(const uint8_t* data, size_t size)
     const int nrhs = in.byte() % (kMaxNrhs + 1);
     for (int i = 0; i < nrhs; ++i) {
         Input a;
-        a.kind = Kind(in.byte() % kKinds);
+        a.kind = kindOfByte(in.byte());
         if (a.kind == Kind::Alias) {
             if (i == 0) {
                 a.kind = Kind::Double;  // nothing to alias: an empty double
@@ -217,7 +217,7 @@ std::vector<uint8_t> encode(const Case& c)
     out.push_back(uint8_t(c.nlhs));
     out.push_back(uint8_t(c.inputs.size()));
     for (const Input& a : c.inputs) {
-        out.push_back(uint8_t(a.kind));
+        out.push_back(a.kind == Kind::UInt32 ? kUInt32Byte : uint8_t(a.kind));
         if (a.kind == Kind::Alias) {
             out.push_back(a.aliasOf);
             continue;
@@ -251,7 +251,7 @@ Case exampleCase(size_t plugin)
             {registry::Kind::Double, Kind::Double},   {registry::Kind::Single, Kind::Single},
             {registry::Kind::Int32, Kind::Int32},     {registry::Kind::Logical, Kind::Logical},
             {registry::Kind::Char, Kind::Char},       {registry::Kind::Sparse, Kind::SparseDouble},
-            {registry::Kind::Complex, Kind::ComplexDouble}};
+            {registry::Kind::Complex, Kind::ComplexDouble}, {registry::Kind::UInt32, Kind::UInt32}};
         Input in;
         for (const auto& [from, to] : kinds)
             if (from == v.kind)

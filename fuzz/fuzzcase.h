@@ -5,7 +5,7 @@
 //   plug-in   1 byte, modulo the number of plug-ins (see kPlugins)
 //   nlhs      1 byte, modulo 4
 //   nrhs      1 byte, modulo 9; that many inputs follow
-//   input     kind byte (modulo 9, see Kind), then
+//   input     kind byte (see Kind and kindOfByte), then
 //               Alias:  1 byte, modulo the number of earlier inputs
 //               others: rows byte, cols byte (each an index into kDims),
 //                       [sparse: 1 byte, extra storage slots modulo 4]
@@ -63,8 +63,19 @@ enum class Kind : uint8_t {
     // Octave array can. Each part's values are written into the pool in
     // input order, so a later part's overwrite an earlier's where they meet.
     Part,
+    UInt32,         // the values truncated and saturated to 0 .. 2^32 - 1
 };
-constexpr int kKinds = 9;
+constexpr int kKinds = 10;
+
+// The kind a kind byte names: bytes from kUInt32Byte on name UInt32, which
+// came after the corpus was first committed; any other byte b names kind
+// b modulo 9, as it did then, so that every committed input keeps its
+// meaning. A kind is encoded as its own number, UInt32 as kUInt32Byte.
+constexpr uint8_t kUInt32Byte = 243;
+constexpr Kind kindOfByte(uint8_t b)
+{
+    return b >= kUInt32Byte ? Kind::UInt32 : Kind(b % 9);
+}
 constexpr int kPartOffsets = 32;
 
 constexpr int kMaxNlhs = 3;

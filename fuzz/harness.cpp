@@ -58,6 +58,15 @@ testhost::Array buildDense(const Input& a, uint64_t m, uint64_t n)
         }
         return arr;
     }
+    case Kind::UInt32: {
+        testhost::Array arr = testhost::ofClass(Class::UInt32, m, n);
+        auto* p = reinterpret_cast<unsigned char*>(mxGetPr(arr.get()));
+        for (uint64_t i = 0; i < count; ++i) {
+            const auto v = static_cast<uint32_t>(saturate(a.element(i), 0.0, 4294967295.0));
+            std::memcpy(p + 4 * i, &v, 4);
+        }
+        return arr;
+    }
     case Kind::Logical: {
         testhost::Array arr = testhost::ofClass(Class::Logical, m, n);
         auto* p = reinterpret_cast<unsigned char*>(mxGetPr(arr.get()));
@@ -109,6 +118,7 @@ const char* kindName(Kind k)
     case Kind::ComplexDouble: return "complex";
     case Kind::Alias: return "alias";
     case Kind::Part: return "part";
+    case Kind::UInt32: return "uint32";
     }
     return "?";
 }

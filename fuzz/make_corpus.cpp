@@ -307,6 +307,66 @@ void nzfillSeeds(Seeds& s)
     }
 }
 
+Input u32(std::vector<double> values)
+{
+    const uint64_t n = values.size();
+    return of(Kind::UInt32, n ? 1 : 0, n, std::move(values));
+}
+
+// resprod, resstep and rowgram: a 2-by-3 fit of rank 1 and its samples
+// (1,1), (1,3), (2,2) grouped by row, and what goes wrong with them.
+void passSeeds(Seeds& s)
+{
+    const Input Gt = row({1, 2}), Ht = row({3, 4, 5}), count = u32({2, 1}),
+                col = u32({1, 3, 2}), b = row({1, 2, 3}), At = row({1, 1}), Bt = row({0, 1, 0});
+    s.add("resprod", "example", 1, {Gt, Ht, count, col, b, Ht});
+    s.add("resprod", "empty-row-rank-zero", 1,
+          {dbl(0, 3, {}), dbl(0, 2, {}), u32({0, 2, 0}), u32({2, 1}), row({1, 2}), row({1, 2})});
+    s.add("resprod", "q-zero", 1, {Gt, Ht, count, col, b, dbl(0, 3, {})});
+    s.add("resprod", "special-values", 1,
+          {row({kNaN, 1e300}), row({kInf, -0.0, 1}), count, col, row({kInf, 0, kNaN}), Ht});
+    s.add("resprod", "no-samples", 1, {Gt, Ht, u32({0, 0}), u32({}), empty(), Ht});
+    s.add("resprod", "col-zero", 1, {Gt, Ht, count, u32({1, 0, 2}), b, Ht});
+    s.add("resprod", "col-past-n", 1, {Gt, Ht, count, u32({1, 4, 2}), b, Ht});
+    s.add("resprod", "col-2-to-32-minus-1", 1, {Gt, Ht, count, u32({4294967295.0, 1, 2}), b, Ht});
+    s.add("resprod", "counts-too-many", 1, {Gt, Ht, u32({2, 2}), col, b, Ht});
+    s.add("resprod", "counts-huge", 1, {Gt, Ht, u32({4294967295.0, 4294967295.0}), col, b, Ht});
+    s.add("resprod", "counts-too-few", 1, {Gt, Ht, u32({1, 1}), col, b, Ht});
+    s.add("resprod", "count-per-row-missing", 1, {Gt, Ht, u32({3}), col, b, Ht});
+    s.add("resprod", "b-short", 1, {Gt, Ht, count, col, row({1, 2}), Ht});
+    s.add("resprod", "ranks-differ", 1, {Gt, dbl(2, 3, {3, 1, 4, 1, 5, 1}), count, col, b, Ht});
+    s.add("resprod", "V-columns", 1, {Gt, Ht, count, col, b, row({1, 2})});
+    s.add("resprod", "double-col", 1, {Gt, Ht, count, row({1, 3, 2}), b, Ht});
+    s.add("resprod", "int32-count", 1, {Gt, Ht, of(Kind::Int32, 1, 2, {2, 1}), col, b, Ht});
+    s.add("resprod", "b-is-col", 1, {Gt, Ht, count, col, alias(3), Ht});
+    s.add("resprod", "five-inputs", 1, {Gt, Ht, count, col, b});
+    s.add("resprod", "seven-inputs", 1, {Gt, Ht, count, col, b, Ht, Ht});
+    s.add("resstep", "example", 1, {Gt, Ht, count, col, b, At, Bt});
+    s.add("resstep", "direction-is-fit", 1, {Gt, Ht, count, col, b, alias(0), alias(1)});
+    s.add("resstep", "At-size", 1, {Gt, Ht, count, col, b, row({1, 1, 1}), Bt});
+    s.add("resstep", "Bt-sparse", 1, {Gt, Ht, count, col, b, At, sparse(1, 3, {0, 1, 0})});
+    s.add("resstep", "col-past-n", 1, {Gt, Ht, count, u32({1, 3, 9}), b, At, Bt});
+    s.add("resstep", "rank-zero", 1,
+          {dbl(0, 2, {}), dbl(0, 3, {}), count, col, b, dbl(0, 2, {}), dbl(0, 3, {})});
+    s.add("resstep", "no-samples", 1, {Gt, Ht, u32({0, 0}), u32({}), empty(), At, Bt});
+    s.add("resstep", "special-values", 1,
+          {Gt, row({kInf, 4, -0.0}), count, col, row({kNaN, 1e300, 3}), row({-kInf, 1}), Bt});
+    s.add("resstep", "no-output-requested", 0, {Gt, Ht, count, col, b, At, Bt});
+    s.add("resstep", "counts-too-many", 1, {Gt, Ht, u32({3, 1}), col, b, At, Bt});
+    s.add("resstep", "int32-col", 1, {Gt, Ht, count, of(Kind::Int32, 1, 3, {1, 3, 2}), b, At, Bt});
+    s.add("resstep", "six-inputs", 1, {Gt, Ht, count, col, b, At});
+    s.add("rowgram", "example", 1, {dbl(2, 3, {1, 0, 2, 1, 3, 1}), count, col});
+    s.add("rowgram", "rank-zero", 1, {dbl(0, 3, {}), count, col});
+    s.add("rowgram", "col-zero", 1, {Ht, count, u32({0, 1, 1})});
+    s.add("rowgram", "counts-too-few", 1, {Ht, u32({1}), col});
+    s.add("rowgram", "count-is-col", 1, {Ht, u32({1, 1, 1}), alias(1)});
+    s.add("rowgram", "empty-rows", 1, {dbl(3, 2, {1, 2, 3, 4, 5, 6}), u32({0, 3, 0, 0}), u32({2, 1, 2})});
+    s.add("rowgram", "no-output-requested", 0, {Ht, count, col});
+    s.add("rowgram", "col-past-n", 1, {Ht, count, u32({1, 2, 4})});
+    s.add("rowgram", "double-count", 1, {Ht, row({2, 1}), col});
+    s.add("rowgram", "two-outputs", 2, {Ht, count, col});
+}
+
 // The registry's example of every plug-in, as a case.
 void exampleSeeds(Seeds& s)
 {
@@ -334,6 +394,7 @@ int main(int argc, char** argv)
         pairsqSeeds(s);
         obsprodSeeds(s);
         nzfillSeeds(s);
+        passSeeds(s);
     }
     for (const auto& [name, c] : s.list) {
         const std::vector<uint8_t> bytes = fuzzcase::encode(c);

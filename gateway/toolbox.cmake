@@ -5,7 +5,7 @@
 #   TOOLBOX_PLUGIN_<name>_<FIELD>        each field of its entry: CATEGORY,
 #                                        FAMILY, KERNELS (a list, from the
 #                                        top of the tree), BLAS (TRUE or
-#                                        FALSE), USAGE, INPUTS, OUTPUT,
+#                                        FALSE), USAGE, INPUTS, UINT32, OUTPUT,
 #                                        PRINTS, EXAMPLE, RESULT
 #   TOOLBOX_CATEGORIES                   the category keys, in order
 #   TOOLBOX_CATEGORY_<key>_TITLE         a category's title
@@ -60,7 +60,7 @@ file(MAKE_DIRECTORY ${TOOLBOX_DIR} ${TOOLBOX_MEX_DIR} ${TESTHOST_PLUGIN_DIR} ${T
 # ---- The registry --------------------------------------------------------
 set(TOOLBOX_PLUGIN_ERRORS ${TOOLBOX_ROOT}/plugins.errors)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TOOLBOX_PLUGIN_LIST} ${TOOLBOX_PLUGIN_ERRORS})
-set(_toolbox_fields CATEGORY FAMILY KERNELS BLAS USAGE INPUTS OUTPUT PRINTS EXAMPLE RESULT)
+set(_toolbox_fields CATEGORY FAMILY KERNELS BLAS USAGE INPUTS UINT32 OUTPUT PRINTS EXAMPLE RESULT)
 set(_toolbox_required CATEGORY FAMILY KERNELS USAGE INPUTS OUTPUT EXAMPLE RESULT)
 # The lines of a file as a list, each ';' in them kept as "<semicolon>" (a list
 # would split there).
@@ -93,7 +93,7 @@ foreach(_line IN LISTS _lines)
       set(TOOLBOX_PLUGIN_${_name}_${_f} "")
     endforeach()
     set(TOOLBOX_PLUGIN_${_name}_BLAS FALSE)
-  elseif(_line MATCHES "^[ \t]" AND NOT _name STREQUAL "" AND _text MATCHES "^([a-z]+)[ \t]*(.*)$")
+  elseif(_line MATCHES "^[ \t]" AND NOT _name STREQUAL "" AND _text MATCHES "^([a-z][a-z0-9]*)[ \t]*(.*)$")
     string(TOUPPER ${CMAKE_MATCH_1} _field)
     set(_value "${CMAKE_MATCH_2}")
     if(NOT _field IN_LIST _toolbox_fields)
@@ -116,6 +116,13 @@ foreach(_name ${TOOLBOX_PLUGINS})
       message(FATAL_ERROR "plugins.list: ${_name} has no field \"${_f}\"")
     endif()
   endforeach()
+  separate_arguments(_in UNIX_COMMAND "${TOOLBOX_PLUGIN_${_name}_INPUTS}")
+  separate_arguments(_u32 UNIX_COMMAND "${TOOLBOX_PLUGIN_${_name}_UINT32}")
+  foreach(_u ${_u32})
+    if(NOT _u IN_LIST _in)
+      message(FATAL_ERROR "plugins.list: ${_name} names ${_u} as a uint32 input, but has no input ${_u}")
+    endif()
+  endforeach()
   if(NOT TOOLBOX_PLUGIN_${_name}_CATEGORY IN_LIST TOOLBOX_CATEGORIES)
     message(FATAL_ERROR "plugins.list: ${_name} names the category ${TOOLBOX_PLUGIN_${_name}_CATEGORY}, which no category line gives")
   endif()
@@ -135,7 +142,7 @@ foreach(_name ${TOOLBOX_PLUGINS})
     set(_blas true)
   endif()
   string(APPEND _entries "    {\"${_name}\", \"${TOOLBOX_PLUGIN_${_name}_CATEGORY}\", \"${TOOLBOX_PLUGIN_${_name}_FAMILY}\", ${_blas},\n")
-  foreach(_f USAGE INPUTS OUTPUT PRINTS EXAMPLE RESULT)
+  foreach(_f USAGE INPUTS UINT32 OUTPUT PRINTS EXAMPLE RESULT)
     string(APPEND _entries "     R\"registry(${TOOLBOX_PLUGIN_${_name}_${_f}})registry\",\n")
   endforeach()
   string(APPEND _entries "    },\n")
@@ -155,6 +162,7 @@ struct Entry {
     bool blas;
     const char* usage;
     const char* inputs;
+    const char* uint32;
     const char* output;
     const char* prints;
     const char* example;

@@ -1,5 +1,6 @@
 #include "registry.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <limits>
@@ -212,6 +213,8 @@ private:
                 v.kind = Kind::Single;
             else if (f == "int32")
                 v.kind = Kind::Int32;
+            else if (f == "uint32")
+                v.kind = Kind::UInt32;
             else if (f == "logical")
                 v.kind = Kind::Logical;
             else if (f == "sparse")
@@ -248,6 +251,7 @@ std::vector<Plugin> readPlugins()
             else
                 p.inputs.push_back(w);
         }
+        p.uint32 = words(e.uint32);
         p.output = trim(e.output);
         p.diagnostics = trim(e.prints) == "diagnostics";
         p.example = e.example;
@@ -358,12 +362,18 @@ bool dimension(const Plugin& p, const std::string& text, const InputFacts& in, u
         size_t k = 0;
         while (k < p.inputs.size() && p.inputs[k] != name)
             ++k;
-        if (k == p.inputs.size() || (of != "rows" && of != "cols" && of != "count"))
+        if (k == p.inputs.size() ||
+            (of != "rows" && of != "cols" && of != "numel" && of != "pairs" && of != "count"))
             throw std::invalid_argument(p.name + ": cannot read the output \"" + p.output + "\"");
         if (of == "rows") {
             out = in.rows(k);
         } else if (of == "cols") {
             out = in.cols(k);
+        } else if (of == "numel") {
+            out = in.rows(k) * in.cols(k);
+        } else if (of == "pairs") {
+            const uint64_t r = in.rows(k);
+            out = r % 2 == 0 ? r / 2 * (r + 1) : (r + 1) / 2 * r;
         } else {
             const double x = in.first(k);
             out = !(x >= 1) ? 0
@@ -387,6 +397,12 @@ uint64_t Value::cols() const
     for (size_t k = 1; k < dims.size(); ++k)
         n *= dims[k];
     return n;
+}
+
+bool Plugin::takesUint32(size_t k) const
+{
+    return k < inputs.size() &&
+           std::find(uint32.begin(), uint32.end(), inputs[k]) != uint32.end();
 }
 
 const std::vector<Plugin>& plugins()

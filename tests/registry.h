@@ -18,11 +18,14 @@ struct Plugin {
     std::string usage;
     std::vector<std::string> inputs;  // their names, in order
     bool extra = false;               // further inputs ignored (else refused)
+    std::vector<std::string> uint32;  // the inputs that are uint32 arrays
     std::string output;               // "none", or "ROWS x COLS"
     bool diagnostics = false;         // may print the penalty kernels' lines
     std::string example, result;
 
     bool hasOutput() const { return output != "none"; }
+    // Input k is a uint32 array (else a double array).
+    bool takesUint32(size_t k) const;
 };
 
 // Every plug-in, in the registry's order.
@@ -31,8 +34,9 @@ const std::vector<Plugin>& plugins();
 const Plugin* find(const std::string& name);
 
 // A literal input: a number or matrix of numbers, zeros (...) or ones (...),
-// single, int32, logical, sparse or complex of one, or a quoted text.
-enum class Kind { Double, Single, Int32, Logical, Char, Sparse, Complex };
+// single, int32, uint32, logical, sparse or complex of one, or a quoted
+// text.
+enum class Kind { Double, Single, Int32, Logical, Char, Sparse, Complex, UInt32 };
 struct Value {
     Kind kind = Kind::Double;
     std::vector<uint64_t> dims{0, 0};  // two or more
@@ -69,9 +73,9 @@ struct ErrorCase {
 const std::vector<ErrorCase>& errorCases();
 
 // The shape a plug-in's output must have for these inputs, from its output
-// field: rows(NAME), cols(NAME) and count(NAME) read the input NAME through
-// the functions given (count: its first value truncated toward zero, 0
-// when below or NaN). False for a plug-in without output.
+// field: rows(NAME), cols(NAME), numel(NAME), pairs(NAME) and count(NAME)
+// read the input NAME through the functions given (count: its first value
+// truncated toward zero, 0 when below or NaN). False for a plug-in without output.
 struct InputFacts {
     std::function<uint64_t(size_t)> rows, cols;
     std::function<double(size_t)> first;

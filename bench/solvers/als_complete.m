@@ -12,14 +12,16 @@ function [Xt, Y, info] = als_complete (I, J, b, m, n, r, opts)
 %   samples come in, in sparse storage order) and a time limit was added.
 %
 %   I, J: sampled positions (columns) in sparse storage order; b: the
-%   samples, 1-by-L. opts: maxIter (100), tol (1e-10), maxTime (Inf; it
+%   samples, 1-by-L. opts: lambda (0: a ridge term lambda/2 (||Xt||^2 +
+%   ||Y||^2) added to the objective, each least-squares fit solving with
+%   its normal matrix plus lambda*I), maxIter (100), tol (1e-10), maxTime (Inf; it
 %   stops after the first iteration that ends past it; it also stops when
 %   an iteration lowers the residual by less than a part in a million),
 %   test ({It, Jt, vt}: RMSE after each iteration), verbose (true).
 %   info: residual (relative, per iteration), testRMSE, iterations,
 %   seconds.
 
-  o = struct ('maxIter', 100, 'tol', 1e-10, 'maxTime', Inf, 'test', [], 'verbose', true);
+  o = struct ('lambda', 0, 'maxIter', 100, 'tol', 1e-10, 'maxTime', Inf, 'test', [], 'verbose', true);
   if (nargin > 6)
     for f = fieldnames (opts)'
       o.(f{1}) = opts.(f{1});
@@ -39,10 +41,10 @@ function [Xt, Y, info] = als_complete (I, J, b, m, n, r, opts)
   for iter = 1:o.maxIter
     res = obsprod (Xt, Y, I, J, L) - b;
     nzfill (R, res, L);
-    Xt -= solve_each (normal_matrices (W, Y, J, L, 2), (R * Y.').');
+    Xt -= solve_each (ridge (normal_matrices (W, Y, J, L, 2), o.lambda), (R * Y.').' + o.lambda * Xt);
     res = obsprod (Xt, Y, I, J, L) - b;
     nzfill (R, res, L);
-    Y -= solve_each (normal_matrices (W, Xt, I, L, 1), Xt * R);
+    Y -= solve_each (ridge (normal_matrices (W, Xt, I, L, 1), o.lambda), Xt * R + o.lambda * Y);
     residual(end+1) = norm (obsprod (Xt, Y, I, J, L) - b) / normb;
     if (! isempty (o.test))
       t = o.test;
@@ -79,6 +81,13 @@ function G = normal_matrices (W, F, idx, L, dim)
       G(a, c, :) = s;
       G(c, a, :) = s;
     end
+  end
+end
+
+function G = ridge (G, lambda)
+  % lambda added to the diagonal of every normal matrix.
+  for a = 1:rows (G)
+    G(a, a, :) += lambda;
   end
 end
 

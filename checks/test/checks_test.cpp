@@ -203,3 +203,26 @@ TEST(Values, FormedOnlyAsFarAsACheckReadsThem)
     EXPECT_EQ("I: its 30 values cannot be formed as an array of doubles (not enough memory)",
               o->message);
 }
+
+TEST(Indices, TheFirstColumnNumberOutsideIsFoundInEveryChunk)
+{
+    // Column numbers of a uint32 grouping: 0 and n + 1 (and the largest
+    // uint32, which wraps to a large value less one) at every position
+    // around the chunks of 1024 that are scanned for their largest first.
+    const int64_t n = 7;
+    std::vector<uint32_t> col(3000);
+    for (size_t s = 0; s < col.size(); ++s)
+        col[s] = static_cast<uint32_t>(1 + s % n);
+    EXPECT_EQ(-1, chk::firstColumnOutside(col.data(), 3000, n));
+    EXPECT_EQ(-1, chk::firstColumnOutside(col.data(), 0, 0));
+    EXPECT_EQ(0, chk::firstColumnOutside(col.data(), 3000, 0));  // no column at all
+    for (uint32_t bad : {0u, 8u, 4294967295u})
+        for (int64_t at : {0, 1, 1023, 1024, 1025, 2047, 2999}) {
+            std::vector<uint32_t> c = col;
+            c[static_cast<size_t>(at)] = bad;
+            if (at + 5 < 3000)
+                c[static_cast<size_t>(at + 5)] = bad;  // a later one is not reported
+            EXPECT_EQ(at, chk::firstColumnOutside(c.data(), 3000, n)) << bad << " at " << at;
+            EXPECT_EQ(-1, chk::firstColumnOutside(c.data(), at, n)) << bad << " at " << at;
+        }
+}

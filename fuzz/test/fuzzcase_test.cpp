@@ -83,6 +83,18 @@ TEST(FuzzCase, CasesOfEveryKindRoundTrip)
     }
 }
 
+TEST(FuzzCase, KindBytesKeepTheirMeaningAndNameUint32AtTheTop)
+{
+    // Bytes below kUInt32Byte name their kind modulo 9, as before uint32
+    // arrays came; the committed findings hold such bytes (12, 15, 239).
+    EXPECT_EQ(Kind::Logical, fuzzcase::kindOfByte(12));
+    EXPECT_EQ(Kind::ComplexDouble, fuzzcase::kindOfByte(15));
+    EXPECT_EQ(Kind::SparseDouble, fuzzcase::kindOfByte(239));
+    EXPECT_EQ(Kind::Part, fuzzcase::kindOfByte(242));
+    EXPECT_EQ(Kind::UInt32, fuzzcase::kindOfByte(243));
+    EXPECT_EQ(Kind::UInt32, fuzzcase::kindOfByte(255));
+}
+
 TEST(FuzzCase, MissingBytesReadAsZero)
 {
     const Case none = decoded({});
@@ -164,10 +176,14 @@ TEST(FuzzCaseArrays, NonDoubleClassesHoldTheValuesConverted)
 {
     Case c;
     const std::vector<double> v = {2.7, -1e300, kNaN, 1e300, -2.7, 70000};
-    for (Kind k : {Kind::Single, Kind::Int32, Kind::Logical, Kind::Char})
+    for (Kind k : {Kind::Single, Kind::Int32, Kind::Logical, Kind::Char, Kind::UInt32})
         c.inputs.push_back(input(k, 1, 6, v));
     const fuzzcase::Arrays a = fuzzcase::build(c);
-    ASSERT_EQ(4u, a.handles.size());
+    ASSERT_EQ(5u, a.handles.size());
+
+    uint32_t u[6];
+    std::memcpy(u, mxGetData(a.handles[4]), sizeof u);
+    EXPECT_EQ((std::vector<uint32_t>{2, 0, 0, 4294967295u, 0, 70000}), std::vector<uint32_t>(u, u + 6));
 
     float f[6];
     std::memcpy(f, mxGetPr(a.handles[0]), sizeof f);

@@ -30,6 +30,11 @@ chk::Arg describe(const mxArray* a)
     v.rows = static_cast<int64_t>(mxGetM(a));
     v.cols = static_cast<int64_t>(mxGetN(a));
     v.stored = v.sparse ? static_cast<int64_t>(mxGetJc(a)[mxGetN(a)]) : v.numel();
+    // A uint32 array's values are where mxGetData points; every other class
+    // but double is described by its kind alone.
+    v.isUint32 = mxIsUint32(a);
+    if (v.isUint32)
+        v.u32 = static_cast<const uint32_t*>(mxGetData(a));
     return v;
 }
 

@@ -35,6 +35,7 @@ public:
         args_.in = in_;
         args_.fetch = &OctCall::fetch;
         args_.whyNotWritable = &OctCall::whyNotWritable;
+        args_.fetchUint32 = &OctCall::fetchUint32;
         args_.host = this;
     }
 
@@ -101,6 +102,7 @@ private:
         for (int k = 1; k < dims.ndims(); ++k)
             a.cols *= dims(k);
         a.stored = a.sparse ? static_cast<int64_t>(v.nnz()) : a.numel();
+        a.isUint32 = v.is_uint32_type();
         return a;
     }
 
@@ -137,9 +139,19 @@ private:
         return nullptr;
     }
 
+    // A uint32 array shares its values with the input (a uint32 scalar is
+    // formed as an array of its own).
+    static const uint32_t* fetchUint32(void* host, int i)
+    {
+        auto* self = static_cast<OctCall*>(host);
+        self->formed32_.push_back(self->args_in_(i).uint32_array_value());
+        return reinterpret_cast<const uint32_t*>(self->formed32_.back().data());
+    }
+
     const octave_value_list& args_in_;
     chk::Arg in_[chk::kMaxInputs];
     std::vector<NDArray> formed_;  // values formed for inputs Octave keeps in other forms
+    std::vector<uint32NDArray> formed32_;
     NDArray out_;
     bool made_ = false;
 };

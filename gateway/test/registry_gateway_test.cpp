@@ -30,6 +30,13 @@ testhost::Array build(const registry::Value& v)
         return testhost::ofClass(Class::Single, m, n);
     case Kind::Int32:
         return testhost::ofClass(Class::Int32, m, n);
+    case Kind::UInt32: {
+        // Its values, which the plug-ins that take uint32 arrays read.
+        std::vector<uint32_t> u;
+        for (double x : v.values)
+            u.push_back(static_cast<uint32_t>(x));
+        return testhost::uint32s(m, n, u);
+    }
     case Kind::Logical:
         return testhost::ofClass(Class::Logical, m, n);
     case Kind::Char:

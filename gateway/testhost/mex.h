@@ -25,6 +25,8 @@ size_t mxGetNumberOfElements(const mxArray* a);
 mwSize mxGetNumberOfDimensions(const mxArray* a);
 double mxGetScalar(const mxArray* a);
 bool mxIsDouble(const mxArray* a);
+bool mxIsUint32(const mxArray* a);
+void* mxGetData(const mxArray* a);
 bool mxIsSparse(const mxArray* a);
 bool mxIsComplex(const mxArray* a);
 mwIndex* mxGetIr(const mxArray* a);

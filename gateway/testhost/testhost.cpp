@@ -50,6 +50,7 @@ size_t elementSize(Class c)
     case Class::Int32: return 4;
     case Class::Logical: return 1;
     case Class::Char: return 2;
+    case Class::UInt32: return 4;
     }
     return 8;
 }
@@ -133,6 +134,17 @@ Array ofClass(Class c, size_t rows, size_t cols) { return Array(newFull(c, rows,
 Array complexDense(size_t rows, size_t cols)
 {
     return Array(newFull(Class::Double, rows, cols, true));
+}
+
+Array uint32s(size_t rows, size_t cols, const std::vector<uint32_t>& values)
+{
+    Array a(newFull(Class::UInt32, rows, cols, false));
+    if (!values.empty()) {
+        if (values.size() != rows * cols)
+            throw std::invalid_argument("testhost::uint32s: value count does not match shape");
+        std::memcpy(a->real, values.data(), values.size() * sizeof(uint32_t));
+    }
+    return a;
 }
 
 Array sparse(size_t rows, size_t cols, const std::vector<mwIndex>& ir,
@@ -320,6 +332,8 @@ size_t mxGetN(const mxArray* a) { return a->n; }
 size_t mxGetNumberOfElements(const mxArray* a) { return a->m * a->n; }
 mwSize mxGetNumberOfDimensions(const mxArray* a) { return a->ndims; }
 bool mxIsDouble(const mxArray* a) { return a->cls == Class::Double; }
+bool mxIsUint32(const mxArray* a) { return a->cls == Class::UInt32; }
+void* mxGetData(const mxArray* a) { return a->real; }
 bool mxIsSparse(const mxArray* a) { return a->sparse; }
 bool mxIsComplex(const mxArray* a) { return a->complex; }
 mwIndex* mxGetIr(const mxArray* a) { return a->ir; }
@@ -336,6 +350,7 @@ double mxGetScalar(const mxArray* a)
     case Class::Int32: { int32_t v; std::memcpy(&v, a->real, 4); return v; }
     case Class::Logical: return a->real[0] ? 1.0 : 0.0;
     case Class::Char: { uint16_t v; std::memcpy(&v, a->real, 2); return v; }
+    case Class::UInt32: { uint32_t v; std::memcpy(&v, a->real, 4); return v; }
     }
     return 0.0;
 }

@@ -18,7 +18,7 @@
 
 namespace testhost {
 
-enum class Class { Double, Single, Int32, Logical, Char };
+enum class Class { Double, Single, Int32, Logical, Char, UInt32 };
 
 struct Deleter {
     void operator()(mxArray* a) const;
@@ -34,6 +34,8 @@ Array denseNd(const std::vector<size_t>& dims);
 // A full array of another class (zero-filled), or a complex double one.
 Array ofClass(Class c, size_t rows, size_t cols);
 Array complexDense(size_t rows, size_t cols);
+// A uint32 array, column-major; zero-filled when `values` is empty.
+Array uint32s(size_t rows, size_t cols, const std::vector<uint32_t>& values = {});
 // A sparse double array in compressed-column form. `nzmax` may exceed the
 // number of stored entries (jc[cols]); the extra slots hold 0.0.
 Array sparse(size_t rows, size_t cols, const std::vector<mwIndex>& ir,

@@ -1,44 +1,23 @@
-function o = lroptions (opts, m, n, r)
-%LROPTIONS lrcomplete's options: defaults, merged with OPTS, checked
-%   o = lroptions (opts, m, n, r)
-%   Every field of OPTS must name an option; each value is checked here,
-%   so that a wrong option fails before any work. o.test comes back as a
-%   struct with columns I, J, vals (or [] for none).
+function o = lroptions (args, m, n, r)
+%LROPTIONS lrcomplete's options: defaults, merged with what the caller gave, checked
+%   o = lroptions (args, m, n, r)
+%   ARGS is the cell of what followed the problem (solver_options: a
+%   struct, name-value pairs, or both; names in any case). Each value is
+%   checked here, so that a wrong option fails before any work. o.test
+%   comes back as a struct with columns I, J, vals (or [] for none).
 
-  o = struct ('lambda', 0, 'maxIter', 1000, 'maxTime', Inf, 'tol', 1e-10, ...
-              'seed', 1, 'X0', [], 'Y0', [], 'test', [], 'verbose', false);
-  names = fieldnames (opts);
-  for k = 1:numel (names)
-    if (~ isfield (o, names{k}))
-      error ('lrcomplete:unknownOption', ...
-             'lrcomplete: unknown option "%s" (options: lambda, maxIter, maxTime, tol, seed, X0, Y0, test, verbose)', ...
-             names{k});
-    end
-    o.(names{k}) = opts.(names{k});
+  defaults = struct ('lambda', 0, 'maxIter', 1000, 'maxTime', Inf, 'tol', 1e-10, ...
+                     'seed', 1, 'X0', [], 'Y0', [], 'test', [], 'verbose', false);
+  o = solver_options ('lrcomplete', defaults, args);
+  o.lambda = option_value ('lrcomplete', 'lambda', o.lambda, 'number', 0, Inf);
+  if (isinf (o.lambda))
+    bad ('option lambda must be finite');
   end
-
-  scalar = @(x) isnumeric (x) && isreal (x) && isscalar (x) && ~ isnan (x);
-  if (~ scalar (o.lambda) || o.lambda < 0 || ~ isfinite (o.lambda))
-    bad ('lambda must be a finite number >= 0');
-  end
-  if (~ scalar (o.maxIter) || o.maxIter < 0 || o.maxIter ~= fix (o.maxIter))
-    bad ('maxIter must be an integer >= 0 (or Inf)');
-  end
-  if (~ scalar (o.maxTime) || o.maxTime < 0)
-    bad ('maxTime must be a number of seconds >= 0');
-  end
-  if (~ scalar (o.tol) || o.tol < 0)
-    bad ('tol must be a number >= 0');
-  end
-  if (~ scalar (o.seed) || ~ isfinite (o.seed) || o.seed < 0 || o.seed ~= fix (o.seed) || o.seed >= 2^32)
-    bad ('seed must be an integer from 0 to 2^32 - 1');
-  end
-  if (~ ((islogical (o.verbose) || isnumeric (o.verbose)) && isscalar (o.verbose)))
-    bad ('verbose must be true or false');
-  end
-  o.lambda = double (o.lambda);  o.maxIter = double (o.maxIter);
-  o.maxTime = double (o.maxTime);  o.tol = double (o.tol);  o.seed = double (o.seed);
-  o.verbose = logical (o.verbose);
+  o.maxIter = option_value ('lrcomplete', 'maxIter', o.maxIter, 'whole', 0, Inf);
+  o.maxTime = option_value ('lrcomplete', 'maxTime', o.maxTime, 'number', 0, Inf);
+  o.tol = option_value ('lrcomplete', 'tol', o.tol, 'number', 0, Inf);
+  o.seed = option_value ('lrcomplete', 'seed', o.seed, 'whole', 0, 2^32 - 1);
+  o.verbose = option_value ('lrcomplete', 'verbose', o.verbose, 'flag');
 
   if (isempty (o.X0) ~= isempty (o.Y0))
     bad ('X0 and Y0 go together: give both or neither');
@@ -56,8 +35,11 @@ function o = lroptions (opts, m, n, r)
 
   if (~ isempty (o.test))
     t = o.test;
+    if (iscell (t) && numel (t) == 1 && iscell (t{1}))
+      t = t{1};                         % {{It, Jt, vt}}, as a struct field takes it
+    end
     if (iscell (t) && numel (t) == 3)
-      t = struct ('I', t{1}, 'J', t{2}, 'vals', t{3});
+      t = struct ('I', {t{1}}, 'J', {t{2}}, 'vals', {t{3}});
     elseif (~ (isstruct (t) && isscalar (t) && all (isfield (t, {'I', 'J', 'vals'}))))
       bad ('test must be {It, Jt, vt} or a struct with fields I, J, vals');
     end

@@ -9,8 +9,12 @@ function test_lrcomplete_inputs ()
   assert_rejected (@() lrcomplete (), 'lrcomplete:usage');
   assert_rejected (@() lrcomplete (I, J, vals), 'lrcomplete:usage');
   assert_rejected (@() lrcomplete (sparse (I, J, vals)), 'lrcomplete:usage');
-  assert_rejected (@() lrcomplete (I, J, vals, 3, 3, 1, struct (), 1), 'lrcomplete:usage');
-  assert_rejected (@() lrcomplete (sparse (I, J, vals), 1, struct (), 1), 'lrcomplete:usage');
+  assert_rejected (@() lrcomplete (I, J, vals, 3, 3), 'lrcomplete:usage');
+  % Options after the problem: a struct, pairs, or both; a name without a
+  % value, or a value without a name, is refused.
+  assert_rejected (@() lrcomplete (I, J, vals, 3, 3, 1, struct (), 1), 'lrcomplete:badOption');
+  assert_rejected (@() lrcomplete (sparse (I, J, vals), 1, 'maxIter'), 'lrcomplete:badOption');
+  assert_rejected (@() lrcomplete (I, J, vals, 3, 3, 1, 5, 'maxIter'), 'lrcomplete:badOption');
 
   % Sizes and rank.
   for bad = {0, 2.5, NaN, Inf, -1, [3 3], 'a', 2i}
@@ -61,16 +65,18 @@ function test_lrcomplete_inputs ()
   % Options.
   assert_rejected (@() ok (1), 'lrcomplete:badOption');
   assert_rejected (@() ok (struct ('tol', {1, 2})), 'lrcomplete:badOption');
-  assert_rejected (@() ok (opt ('Lambda', 1)), 'lrcomplete:unknownOption', '"Lambda"');
+  assert_rejected (@() ok (opt ('lamda', 1)), 'lrcomplete:unknownOption', 'lambda, maxIter');
+  assert_rejected (@() ok ('tolerance', 1), 'lrcomplete:unknownOption', '''tolerance''');
   bad = {'lambda', -1;  'lambda', NaN;  'lambda', Inf;  'lambda', [1 2];  'lambda', 'a'
          'maxIter', 1.5;  'maxIter', -1;  'maxIter', NaN
          'maxTime', -1;  'maxTime', NaN;  'tol', -1;  'tol', 1i
          'seed', -1;  'seed', 0.5;  'seed', 2^32;  'seed', Inf
-         'verbose', 'yes';  'verbose', [true false]
+         'verbose', 'yes';  'verbose', [true false];  'verbose', NaN
          'X0', ones(1, 3);  'Y0', ones(1, 3)
-         'test', {1, 2};  'test', 5;  'test', struct('I', 1, 'J', 1)};
+         'test', {1, 2};  'test', 5;  'test', struct('I', 1, 'J', 1);  'test', {1, 2, 3, 4}};
   for k = 1:rows (bad)
     assert_rejected (@() ok (opt (bad{k, 1}, bad{k, 2})), 'lrcomplete:badOption', bad{k, 1}(1:min (4, end)));
+    assert_rejected (@() ok (bad{k, 1}, bad{k, 2}), 'lrcomplete:badOption', bad{k, 1}(1:min (4, end)));
   end
   both = @(X0, Y0) ok (struct ('X0', X0, 'Y0', Y0));
   assert_rejected (@() both (ones (1, 2), ones (1, 3)), 'lrcomplete:badOption', '1-by-3');
@@ -87,6 +93,8 @@ function test_lrcomplete_inputs ()
   % a sparse matrix of samples comes back untouched.
   [Xt, Y] = ok ();
   assert (size (Xt), [1 3]);
+  [~, ~, info] = ok (struct ('maxIter', 50), 'MaxIter', int8 (1), 'lambda', single (0));
+  assert (info.iterations <= 1);
   [Xt2, Y2] = lrcomplete (int32 (I), uint8 (J), vals, int8 (3), 3, uint16 (1));
   assert (Xt2.' * Y2, Xt.' * Y, 1e-12);
   S = sparse (I, J, vals, 3, 3);

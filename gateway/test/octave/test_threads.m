@@ -55,6 +55,15 @@ function r = exercise ()
   I = 1 + floor (3000 * rand (1, 300007));
   J = 1 + floor (2000 * rand (1, 300007));
   r = [r, {obsprod(Xt, Y, I, J, 300007), obsprod_blas(Xt, Y, I, J, 300007)}];
+  % The passes over samples grouped by row: rows of unequal counts, some
+  % empty, in more blocks of rows (69 each) than threads.
+  m = 70001;  n = 300;  k = 4;
+  count = uint32 (floor (12 * rand (1, m)));
+  col = uint32 (1 + floor (n * rand (1, sum (double (count)))));
+  b = randn (1, numel (col));
+  Gt = randn (k, m);  Ht = randn (k, n);
+  r = [r, {resprod(Gt, Ht, count, col, b, randn (3, n)), ...
+           resstep(Gt, Ht, count, col, b, randn (k, m), randn (k, n)), rowgram(Ht, count, col)}];
   v = rand (1, 2^20 + 3);
   for f = {@nzfill, @nzfill_blas}
     S = zeros (1, 2^20 + 9);

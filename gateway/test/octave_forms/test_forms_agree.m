@@ -1,9 +1,11 @@
 function test_forms_agree ()
   % The native form and the MEX form of the plug-ins: the same bits and the
   % same printed text on inputs that take the kernels' fast paths, every
-  % plug-in's example in the registry alike, and nzfill's write seen through
-  % every alias of S alike. (Both forms fail with the error table's
-  % identifiers and messages: test_registry.)
+  % plug-in's example in the registry alike, nzfill's write seen through
+  % every alias of S alike, and lrcomplete's answer, which its passes over
+  % the samples (resprod, resstep, rowgram: uint32 inputs) make. (Both
+  % forms fail with the error table's identifiers and messages:
+  % test_registry.)
   use_form ('native');
   native = exercise ();
   use_form ('mex');
@@ -47,6 +49,10 @@ function r = exercise ()
   J = 1 + floor (25 * rand (1, 101));
   r = keep (r, 'obsprod', obsprod (Xt, Y, I, J, 101));
   r = keep (r, 'obsprod_blas', obsprod_blas (Xt, Y, I, J, 101));
+  U = randn (3, 60);  V = randn (3, 45);
+  [I, J] = find (rand (60, 45) < 0.4);
+  [Xt, Y] = lrcomplete (I, J, sum (U(:, I) .* V(:, J), 1), 60, 45, 3, 'maxIter', 40);
+  r = keep (r, 'lrcomplete', [Xt, Y]);
   for f = {@nzfill, @nzfill_blas}
     S = sparse ([1 3 2 3], [1 1 2 3], [1 2 3 4], 3, 3);
     T = S;
