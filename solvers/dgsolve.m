@@ -72,12 +72,15 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %                    says whether every row is
 %     robust         (false) true limits the pull of rows that no
 %                    configuration meets along with the others (outliers,
-%                    as in real restraint lists): after the usual solve,
-%                    descents on reweighted rows (a row violated by much
-%                    more than a scale falling to 3% of the rows' median
-%                    length loses its weight); the rows still violated by
-%                    more than 5% of that length are listed in
-%                    info.suspect and left out of info.converged
+%                    as in real restraint lists): when the usual solve
+%                    leaves rows violated by more than tol, descents on
+%                    reweighted rows (a row violated by much more than a
+%                    scale falling to 3% of the rows' median length loses
+%                    its weight), a solve without the rows they leave
+%                    violated, and reweighted descents over all rows again;
+%                    the rows still violated by more than 5% of that
+%                    length are listed in info.suspect and left out of
+%                    info.converged
 %     verbose        print progress about every two seconds (false)
 %     method         the first start: 'embed' (the scaled start above),
 %                    'buildup' (3-D, up to 2000 points) or 'auto' (the
@@ -182,7 +185,11 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
   last = '';
   s = 0;
   while (s < o.starts)
-    if (s > 0 && (toc (clock0) > o.maxTime || best.largest <= o.tol))
+    if (s > 0 && best.largest <= o.tol)
+      break;
+    end
+    if (s > 0 && toc (clock0) > o.maxTime)
+      last = 'maxTime';              % starts were left when time ran out
       break;
     end
     s = s + 1;
@@ -216,7 +223,7 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
   end
 
   suspect = struct ('D', zeros (0, 1), 'Lb', zeros (0, 1), 'Ub', zeros (0, 1));
-  if (o.robust)
+  if (o.robust && best.largest > o.tol && ~strcmp (last, 'maxTime'))
     [X, suspect, h, last, rs] = robust_rounds (X, p, o, rs, say);
     best.history = follow (best.history, h);
   end
@@ -378,9 +385,71 @@ function [X, run, rs] = one_start (kind, p, o, rs, say)
   if (~strcmp (reason, 'maxTime'))
     [X, h, reason] = descend (X, p, table_groups (p, p), o, 0, left, 100, say);
     history = follow (history, h);
+    left = left - (numel (h) - 1);
   end
   [total, largest] = score (X, p, o);
+  if (p.n > 1000 && largest > o.tol && ~any (strcmp (reason, {'maxTime', 'maxIter'})))
+    [X, h, reason, rs] = repair (X, p, o, rs, left, reason, say);
+    history = follow (history, h);
+    [total, largest] = score (X, p, o);
+  end
   run = struct ('total', total, 'largest', largest, 'history', history, 'reason', reason);
+end
+
+function [X, history, reason, rs] = repair (X, p, o, rs, left, reason, say)
+  % Wrong folds, found where the violations gather: around the point
+  % whose rows are violated most, a ball of about 600 points is solved
+  % anew (SOLVE_PATCH, from a random metrization), fitted onto the answer
+  % by the ball's better placed half, and put in place of the ball's
+  % inner points; a descent follows, and the change is kept only if the
+  % penalty fell. Up to ten balls, each region once; then a descent until
+  % it stops. REASON: why the descent before stopped (kept if no change
+  % is kept).
+  history = zeros (1, 0);
+  tried = false (p.n, 1);
+  f = score (X, p, o);
+  ends = [p.D(:, 1:2); p.Lb(:, 1:2); p.Ub(:, 1:2)];
+  for round = 1:10
+    if (toc (o.clock) > o.maxTime || left <= 0)
+      break;
+    end
+    [rD, rLb, rUb] = row_violations (X, p.D, p.Lb, p.Ub);
+    r2 = [rD; rLb; rUb] .^ 2;
+    bad = accumarray ([ends(:, 1); ends(:, 2)], [r2; r2], [p.n, 1]);
+    bad(tried) = 0;
+    [worst, k] = max (bad);
+    if (worst <= o.tol ^ 2)
+      break;
+    end
+    [ball, core] = dg_patches (p.n, p.g.edges, 600, k);
+    ball = ball{1};  core = core{1};
+    tried(ball(core)) = true;
+    [Y, ~, rs] = solve_patch (sub (p, ball), o, true, rs);
+    Z = fit_onto (Y, X(:, ball), bad(ball) <= median (bad(ball)));
+    Xn = X;
+    Xn(:, ball(core)) = Z(:, core);
+    [Xn, h, reasonN] = descend (Xn, p, table_groups (p, p), o, 0, min (300, left), 100, say);
+    fn = score (Xn, p, o);
+    say ('  repair round %d around point %d: penalty %.3e -> %.3e\n', round, k, f, fn);
+    if (fn < f)
+      X = Xn;  f = fn;
+      history = follow (history, h);
+      left = left - (numel (h) - 1);
+      reason = reasonN;
+    end
+  end
+  if (~isempty (history) && ~strcmp (reason, 'maxTime') && toc (o.clock) <= o.maxTime)
+    [X, h, reason] = descend (X, p, table_groups (p, p), o, 0, left, 100, say);
+    history = follow (history, h);
+  end
+end
+
+function Z = fit_onto (Y, T, use)
+  % Y moved by the orthogonal map (reflection allowed) and shift that
+  % bring Y(:, use) closest to T(:, use).
+  cy = mean (Y(:, use), 2);  ct = mean (T(:, use), 2);
+  [U, ~, V] = svd ((T(:, use) - ct) * (Y(:, use) - cy)');
+  Z = U * V' * (Y - cy) + ct;
 end
 
 function [X, history, left, reason, rs] = scaled_start (p, o, randomise, rs, left, say)
@@ -669,13 +738,12 @@ function sep = separation_rows (X, sep)
   sep.ref = X;
 end
 
-function [I, J, q] = separation_pairs (X, named, r)
+function [I, J, q, total] = separation_pairs (X, named, r)
   % The pairs closer than r that no table names (the closest 100 per
-  % point at most, should the points crowd together).
+  % point at most, should the points crowd together; total counts them
+  % all, see DG_NEAR).
   n = size (X, 2);
-  [I, J, q] = dg_near (X, r, 100 * n + 1000);
-  fresh = ~ismember ((I - 1) * n + J, named);
-  I = I(fresh);  J = J(fresh);  q = q(fresh);
+  [I, J, q, total] = dg_near (X, r, 100 * n + 1000, named);
 end
 
 function history = follow (history, h)
@@ -784,36 +852,36 @@ function [rD, rLb, rUb] = row_violations (X, D, Lb, Ub)
   rUb = ceilgap (X, Ub);
 end
 
-function [total, largest, sepGap] = score (X, p, o)
+function [total, largest, sep] = score (X, p, o)
   % The penalty with the separation term, and the largest violation of
-  % any row (all rows, also those that take no part) or separation.
+  % any row (all rows, also those that take no part) or separation. sep:
+  % count, largest shortfall and penalty of the unnamed pairs closer than
+  % minSeparation.
   total = penval (X, p.all.D, p.all.Lb, p.all.Ub, p.w, p.t);
-  sepGap = zeros (0, 1);
+  sep = struct ('count', 0, 'largest', 0, 'penalty', 0);
   if (p.s > 0)
-    [~, ~, q] = separation_pairs (X, p.g.named, p.s);
-    sepGap = p.s - sqrt (q);
-    sepGap = sepGap(sepGap > 0);
-    total = total + sum (sepGap .^ 2);
+    [~, ~, ~, t] = separation_pairs (X, p.g.named, p.s);
+    sep = struct ('count', t(1), 'largest', max (0, p.s - sqrt (t(3))), 'penalty', t(2));
+    total = total + sep.penalty;
   end
   [rD, rLb, rUb] = row_violations (X, p.all.D, p.all.Lb, p.all.Ub);
-  largest = max ([0; rD; rLb; rUb; sepGap]);
+  largest = max ([0; rD; rLb; rUb; sep.largest]);
 end
 
 function info = answer (X, p, o, best, suspect, reason, failure)
   info = struct ();
   info.penalty = penval (X, p.all.D, p.all.Lb, p.all.Ub, p.w, p.t);
-  [~, ~, sepGap] = score (X, p, o);
+  [~, ~, sep] = score (X, p, o);
   if (p.s > 0)
-    info.separation = struct ('count', numel (sepGap), 'largest', max ([0; sepGap]), ...
-                              'penalty', sum (sepGap .^ 2));
+    info.separation = sep;
   end
   info.violations = struct ('linkdev', report (linkdev (X, p.all.D)), ...
                             'ceilgap', report (ceilgap (X, p.all.Ub)), ...
                             'floorgap', report (floorgap (X, p.all.Lb)));
   [rD, rLb, rUb] = row_violations (X, p.all.D, p.all.Lb, p.all.Ub);
   rD(suspect.D) = 0;  rLb(suspect.Lb) = 0;  rUb(suspect.Ub) = 0;
-  largest = max ([0; rD; rLb; rUb; sepGap]);
-  over = nnz (rD > o.tol) + nnz (rLb > o.tol) + nnz (rUb > o.tol) + nnz (sepGap > o.tol);
+  largest = max ([0; rD; rLb; rUb; sep.largest]);
+  over = nnz (rD > o.tol) + nnz (rLb > o.tol) + nnz (rUb > o.tol) + (sep.largest > o.tol);
   info.converged = largest <= o.tol;
   info.reason = reason;
   info.message = message (info.converged, reason, over, largest, o, p, suspect, failure);
@@ -924,3 +992,27 @@ function text = message (converged, reason, over, largest, o, p, suspect, failur
   end
   text = [text, '.'];
 end
+
+%!test
+%! % A tetrahedron from its six distances, up to a rigid motion.
+%! P = [0 0 0; 2 0 0; 0 3 0; 0 0 4]';
+%! [I, J] = find (triu (ones (4), 1));
+%! D = [I, J, sqrt(sum((P(:, I) - P(:, J)) .^ 2, 1))'];
+%! [X, info] = dgsolve (4, D, [], [], 'maxTime', 10);
+%! Q = sqrt (sum ((X(:, I) - X(:, J)) .^ 2, 1))';
+%! assert (Q, D(:, 3), 1e-6);
+%! assert (info.penalty < 1e-12 && info.converged);
+
+%!test
+%! % Contradicting rows meet half way, are both reported, and the answer
+%! % is not called converged.
+%! [X, info] = dgsolve (2, [1 2 1], [], [1 2 0.5 0], struct ('dim', 1));
+%! assert (abs (X(2) - X(1)), 0.75, 1e-6);
+%! assert (info.violations.linkdev.rows, 1);
+%! assert (info.violations.ceilgap.rows, 1);
+%! assert (~info.converged);
+
+%!error <needs n, D, Lb and Ub> dgsolve (2, [], [])
+%!error <Lb row 1 names a point> dgsolve (2, [], [1 3 1 1], [])
+%!error <the options are: dim> dgsolve (2, [], [], [], struct ('dimension', 3))
+%!error <too large> dgsolve (2, [1 2 1e200], [], [])

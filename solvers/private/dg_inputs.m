@@ -34,7 +34,7 @@ function [n, D, Lb, Ub, o] = dg_inputs (n, D, Lb, Ub, args)
   end
   o.minSeparation = option_value ('dgsolve', 'minSeparation', o.minSeparation, 'number', 0, realmax);
   o.seed = option_value ('dgsolve', 'seed', o.seed, 'whole', 0, 2 ^ 32 - 1);
-  o.starts = option_value ('dgsolve', 'starts', o.starts, 'whole', 1, 1e6);
+  o.starts = option_value ('dgsolve', 'starts', o.starts, 'whole', 1, Inf);
   o.maxTime = option_value ('dgsolve', 'maxTime', o.maxTime, 'number', realmin, Inf);
   o.maxIter = option_value ('dgsolve', 'maxIter', o.maxIter, 'whole', 0, Inf);
   o.fTarget = option_value ('dgsolve', 'fTarget', o.fTarget, 'number', 0, realmax);

@@ -1,8 +1,9 @@
-function [I, J, q] = dg_near (X, r, cap, block)
+function [I, J, q, total] = dg_near (X, r, cap, exclude, block)
 %DG_NEAR the pairs of points closer than r, found through a grid of cells
 %   [I, J, q] = dg_near (X, r)
 %   [I, J, q] = dg_near (X, r, cap)
-%   [I, J, q] = dg_near (X, r, cap, block)
+%   [I, J, q, total] = dg_near (X, r, cap, exclude)
+%   [I, J, q, total] = dg_near (X, r, cap, exclude, block)
 %   X is d-by-n; returns every pair I < J (columns) whose squared distance
 %   q (the sum over the coordinates, in order, of the squared differences)
 %   is below r^2, as columns, in an order fixed by X alone. The points are sorted into cubic cells of side r over
@@ -12,15 +13,22 @@ function [I, J, q] = dg_near (X, r, cap, block)
 %   never with n^2 unless the points crowd into few cells; the pairs are
 %   compared about BLOCK at a time (default 2e6). With CAP (default Inf)
 %   at most the CAP closest pairs are returned, so that points crowded
-%   together (a collapsed start) cannot fill the memory.
+%   together (a collapsed start) cannot fill the memory. EXCLUDE: sorted
+%   keys (I-1)*n+J of pairs to leave out. total = [count, sum of
+%   (r - sqrt (q))^2, least q] over all the pairs found (not only those
+%   returned), leaving out those excluded.
   if (nargin < 3)
     cap = Inf;
   end
   if (nargin < 4)
+    exclude = [];
+  end
+  if (nargin < 5)
     block = 2e6;
   end
   [d, n] = size (X);
   I = zeros (0, 1);  J = I;  q = I;
+  total = [0, 0, Inf];
   if (n < 2 || ~(r > 0))
     return;
   end
@@ -80,28 +88,28 @@ function [I, J, q] = dg_near (X, r, cap, block)
     a = find (hit);
     b = other(hit);
     same = ~any (o);
-    parts{s} = cell_pairs (Xs, first, count, a, b, same, r * r, block, cap);
+    [parts{s}, t] = cell_pairs (Xs, order, first, count, a, b, same, r, block, cap, exclude);
+    total = [total(1) + t(1), total(2) + t(2), min(total(3), t(3))];
   end
   P = closest (cat (1, parts{:}), cap);
   if (isempty (P))
     return;
   end
-  I = order(P(:, 1));  J = order(P(:, 2));
-  swap = I > J;
-  [I(swap), J(swap)] = deal (J(swap), I(swap));
-  q = P(:, 3);
+  I = P(:, 1);  J = P(:, 2);  q = P(:, 3);
 end
 
-function P = cell_pairs (X, first, count, a, b, same, r2, block, cap)
-  % Rows [i j q] (places in the sorted order) for the points of cells a(k)
-  % against those of cells b(k)
-  % (the pairs within a cell once each when SAME), q < r2. The pairs are
-  % formed and compared at most about BLOCK at a time; past CAP rows only
-  % the CAP closest are kept.
+function [P, total] = cell_pairs (X, order, first, count, a, b, same, r, block, cap, exclude)
+  % Rows [i j q] (i < j, the points' own numbers) for the points of cells
+  % a(k) against those of cells b(k) (the pairs within a cell once each
+  % when SAME), q < r^2 and the pair not excluded. The pairs are formed
+  % and compared about BLOCK at a time; past CAP rows only the CAP closest
+  % are kept; total as in DG_NEAR.
   P = zeros (0, 3);
+  total = [0, 0, Inf];
   if (isempty (a))
     return;
   end
+  n = numel (order);
   na = count(a);  nb = count(b);
   % One entry per point of a cell a(k): its place in the sorted order and
   % the number of points it meets in b(k).
@@ -118,9 +126,9 @@ function P = cell_pairs (X, first, count, a, b, same, r2, block, cap)
       g1 = g0;
     end
     span = (g0:g1)';
-    r = reps(span);
-    pa = rep (li(span), r);
-    pb = first(b(rep (pair(span), r))) + (1:numel (pa))' - rep (cumsum ([0; r(1:end - 1)]), r) - 1;
+    k = reps(span);
+    pa = rep (li(span), k);
+    pb = first(b(rep (pair(span), k))) + (1:numel (pa))' - rep (cumsum ([0; k(1:end - 1)]), k) - 1;
     if (same)
       m = pa < pb;
       pa = pa(m);  pb = pb(m);
@@ -129,9 +137,16 @@ function P = cell_pairs (X, first, count, a, b, same, r2, block, cap)
     for c = 2:size (X, 1)
       dq = dq + (X(c, pa) - X(c, pb))' .^ 2;
     end
-    m = dq < r2;
-    out{end + 1} = [pa(m), pb(m), dq(m)];
-    kept = kept + nnz (m);
+    m = dq < r * r;
+    i = order(pa(m));  j = order(pb(m));  dq = dq(m);
+    lo = min (i, j);  hi = max (i, j);
+    if (~isempty (exclude))
+      m = ~ismember ((lo - 1) * n + hi, exclude);
+      lo = lo(m);  hi = hi(m);  dq = dq(m);
+    end
+    total = [total(1) + numel(dq), total(2) + sum((r - sqrt (dq)) .^ 2), min([total(3); dq])];
+    out{end + 1} = [lo(:), hi(:), dq(:)];
+    kept = kept + numel (dq);
     if (kept > 2 * cap)
       out = {closest(cat (1, out{:}), cap)};
       kept = cap;

@@ -1,6 +1,7 @@
-function [patches, cores] = dg_patches (m, e, size0)
+function [patches, cores] = dg_patches (m, e, size0, centre)
 %DG_PATCHES overlapping patches of a large piece, each small enough to embed whole
 %   [patches, cores] = dg_patches (m, e, size0)
+%   [patches, cores] = dg_patches (m, e, size0, centre)
 %   m points joined by the pairs e (first two columns: points 1 to m, one
 %   piece). Each patch is a ball of the pair graph: the points within a
 %   number of pairs of its centre, that number the least that gathers
@@ -13,13 +14,18 @@ function [patches, cores] = dg_patches (m, e, size0)
 %   earlier ball on a tie). A ball never takes more than 2 * size0 points
 %   (a layer too wide is cut).
 %   patches{k}: point numbers, sorted; cores{k}: logical, same length.
-%   Work: one breadth-first search over the pairs per ball.
+%   Work: one breadth-first search over the pairs per ball. With CENTRE,
+%   the one ball around that point, its core the points not on its outer
+%   layer.
   A = sparse ([e(:, 1); e(:, 2)], [e(:, 2); e(:, 1)], true, m, m);
   covered = false (m, 1);
   near = inf (m, 1);
-  hops = search (A, 1);
-  hops(isinf (hops)) = -1;
-  [~, centre] = max (hops);
+  one = nargin > 3;
+  if (~one)
+    hops = search (A, 1);
+    hops(isinf (hops)) = -1;
+    [~, centre] = max (hops);
+  end
   patches = {};
   depth = zeros (m, 0);
   while (true)
@@ -40,6 +46,10 @@ function [patches, cores] = dg_patches (m, e, size0)
     d = -inf (m, 1);
     d(ball) = max (hops(ball)) - hops(ball);
     depth(:, end + 1) = d;
+    if (one)
+      cores = {(d(ball) > 0)'};
+      return;
+    end
     if (all (covered))
       break;
     end
