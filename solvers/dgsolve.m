@@ -37,7 +37,10 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %   that of the others is tried again from random metrizations), and the
 %   balls are fitted together by rotations, reflections and shifts; a
 %   descent on the centred tables follows. Then a descent on the tables
-%   as given, until it stops (see info.reason). While the answer still
+%   as given, until it stops (see info.reason). Above 1000 points, if
+%   rows are still violated by more than tol, the ball around the point
+%   whose rows are violated most is solved anew and put in place where
+%   that lowers the penalty (up to ten balls). While the answer still
 %   violates a row by more than tol and starts allow, further starts
 %   follow: the geometric build-up (3-D, up to 2000 points: the points
 %   placed one by one from those already placed), then random
@@ -77,7 +80,8 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %                    reweighted rows (a row violated by much more than a
 %                    scale falling to 3% of the rows' median length loses
 %                    its weight), a solve without the rows they leave
-%                    violated, and reweighted descents over all rows again;
+%                    violated, and reweighted descents over all rows again
+%                    (these take the place of further starts);
 %                    the rows still violated by more than 5% of that
 %                    length are listed in info.suspect and left out of
 %                    info.converged
@@ -185,8 +189,8 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
   last = '';
   s = 0;
   while (s < o.starts)
-    if (s > 0 && best.largest <= o.tol)
-      break;
+    if (s > 0 && (best.largest <= o.tol || o.robust))
+      break;                         % robust rounds start afresh anyway
     end
     if (s > 0 && toc (clock0) > o.maxTime)
       last = 'maxTime';              % starts were left when time ran out
