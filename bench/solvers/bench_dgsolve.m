@@ -1,88 +1,136 @@
-function rows = bench_dgsolve (seeds, bigFile)
-%BENCH_DGSOLVE dgsolve on protein structures, worst of several seeds
-%   rows = bench_dgsolve (seeds, bigFile)
+function bench_dgsolve (step, varargin)
+%BENCH_DGSOLVE dgsolve beside the former one on NMR-like tables of real structures
+%   bench_dgsolve ('tables', structure, pdbFile, chains, kind, seed, outFile)
+%   bench_dgsolve ('solve', solver, tablesFile, maxTime, resultsFile)
+%   bench_dgsolve ('report', resultsFile)
 %
-%   For each structure and kind of tables (see PROTEIN_TABLES), makes the
-%   tables with each of SEEDS, solves them with dgsolve and takes the
-%   worst RMSD (after the best superposition, reflection allowed) and the
-%   worst time over the seeds. Structures: examples/data/1hel.pdb (1001
-%   heavy atoms) with the lower bound of every other pair listed in the
-%   tables, and, when BIGFILE is given (1tii.pdb, 5469 atoms), that one
-%   with minSeparation in place of those rows. Beside dgsolve's default
-%   (method 'auto'), its scaled start forced on the demo-like tables
-%   (where 'auto' picks the build-up), and the build-up start alone
-%   (method 'buildup', one start: the solver the chain demo had) on the
-%   1001-atom cases as what existed before.
-%   Time limits: 120 s per run at 1001 atoms, 600 s at 5469; each run
-%   stops when the penalty falls to 1e-4 (fTarget: no row off by more
-%   than 0.01). Prints the
-%   table as it goes and at the end (Markdown).
+%   The steps of bench_dgsolve.sh, each run in an Octave process of its
+%   own so that a solve's peak memory (VmHWM) is its own:
+%   'tables'  reads the heavy atoms of PDBFILE (only those of CHAINS, a
+%             string of chain letters, or all for ''), makes the tables of
+%             KIND with SEED (see NMR_TABLES) and saves them to OUTFILE:
+%               nmr       exact distances below 2.6, 30% of the pairs from
+%                         2.6 to 6 bounded within 20%, minSeparation 2.5
+%               sparse    the same with 10% of those pairs bounded
+%               outliers  nmr with 5% of the restraints 50% too long
+%   'solve'   solves saved tables with SOLVER ('dgsolve', or
+%             'dgsolve_former', today's solver kept in bench/solvers/former)
+%             with fTarget 1e-4 (no row off by more than 0.01) and maxTime;
+%             dgsolve with robust on the outlier tables. Appends one line
+%             to RESULTSFILE: structure, kind, seed, atoms, solver, RMSD
+%             (after the best superposition, reflection allowed), seconds,
+%             peak memory (GB), stop reason, converged, and for outliers
+%             the planted rows, the rows reported (dgsolve: info.suspect;
+%             the former solver, which has no such judgement: the rows
+%             violated by more than 0.01) and how many of the planted ones
+%             are among them.
+%   'report'  prints the lines of RESULTSFILE as a Markdown table.
 %
-%   Example (the shell wrapper fetches 1tii.pdb):
-%     bench/solvers/bench_dgsolve.sh 1 2 3
-%
-%   See also DGSOLVE, DEMO_PROTEIN.
-  if (nargin < 1 || isempty (seeds))
-    seeds = 1:3;
+%   See also NMR_TABLES, DGSOLVE, DGSOLVE_FORMER.
+  switch (step)
+    case 'tables'
+      make_tables (varargin{:});
+    case 'solve'
+      solve (varargin{:});
+    case 'report'
+      report (varargin{:});
+    otherwise
+      error ('bench_dgsolve:badStep', 'bench_dgsolve: no step %s', step);
   end
-  if (nargin < 2)
-    bigFile = '';
+end
+
+function make_tables (structure, pdbFile, chains, kind, seed, outFile)
+  [X0, atoms] = pdb_heavy_atoms (pdbFile);
+  if (~isempty (chains))
+    X0 = X0(:, ismember (atoms.chain, chains));
   end
-  here = fileparts (fileparts (fileparts (mfilename ('fullpath'))));
-  small = fullfile (here, 'examples', 'data', '1hel.pdb');
-  cases = {
-    small, 'demo', true,  'auto',    120
-    small, 'nmr',  true,  'auto',    120
-    small, 'demo', true,  'embed',   120
-    small, 'demo', true,  'buildup', 120
-    small, 'nmr',  true,  'buildup', 120
-  };
-  if (~isempty (bigFile))
-    cases = [cases; {bigFile, 'demo', false, 'auto', 600; bigFile, 'nmr', false, 'auto', 600}];
+  fraction = 0.3;  outliers = 0;
+  if (strcmp (kind, 'sparse'))
+    fraction = 0.1;
+  elseif (strcmp (kind, 'outliers'))
+    outliers = 0.05;
   end
-  rows = {};
-  for c = 1:size (cases, 1)
-    [file, kind, allPairs, method, limit] = cases{c, :};
-    [X0, ~] = pdb_heavy_atoms (file);
-    n = size (X0, 2);
-    [~, name] = fileparts (file);
-    worst = struct ('rmsd', 0, 'seconds', 0, 'penalty', 0, 'floorgap', 0);
-    for s = seeds
-      [tab, minSep] = protein_tables (X0, kind, s, allPairs);
-      o = struct ('seed', s, 'maxTime', limit, 'minSeparation', minSep, 'method', method, ...
-                  'fTarget', 1e-4);
-      if (strcmp (method, 'buildup'))
-        o.starts = 1;
-      end
-      t0 = tic ();
-      [X, info] = dgsolve (n, tab.D, tab.Lb, tab.Ub, o);
-      seconds = toc (t0);
-      rmsd = superpose (X, X0);
-      fprintf ('%s %s %s seed %d: RMSD %.3f, %.1f s, penalty %.3g, %d lower bounds violated, %s\n', ...
-               name, kind, method, s, rmsd, seconds, info.penalty, ...
-               info.violations.floorgap.count, info.reason);
-      worst.rmsd = max (worst.rmsd, rmsd);
-      worst.seconds = max (worst.seconds, seconds);
-      worst.penalty = max (worst.penalty, info.penalty);
-    end
-    if (allPairs)
-      how = 'all pairs listed';
+  [tab, minSeparation, planted] = nmr_tables (X0, seed, fraction, outliers);
+  save ('-binary', outFile, 'structure', 'kind', 'seed', 'X0', 'tab', 'minSeparation', 'planted');
+end
+
+function solve (solver, tablesFile, maxTime, resultsFile)
+  S = load (tablesFile);
+  n = size (S.X0, 2);
+  o = struct ('seed', S.seed, 'maxTime', maxTime, 'minSeparation', S.minSeparation, ...
+              'fTarget', 1e-4);
+  robust = strcmp (S.kind, 'outliers') && strcmp (solver, 'dgsolve');
+  if (robust)
+    o.robust = true;
+  end
+  t0 = tic ();
+  [X, info] = feval (solver, n, S.tab.D, S.tab.Lb, S.tab.Ub, o);
+  seconds = toc (t0);
+  rmsd = superpose (X, S.X0);
+  if (isfield (info, 'converged'))
+    converged = info.converged;
+  else
+    % The former solver says nothing of it: judged as dgsolve judges,
+    % every row within 0.01 (the reports) and no separation shortfall.
+    v = info.violations;
+    converged = max ([v.linkdev.largest, v.ceilgap.largest, v.floorgap.largest, ...
+                      info.separation.largest]) <= 0.01;
+  end
+  planted = nnz (S.planted.D) + nnz (S.planted.Lb);
+  flagged = 0;  found = 0;
+  if (planted > 0)
+    if (robust)
+      rowsD = info.suspect.D;  rowsLb = info.suspect.Lb;  rowsUb = info.suspect.Ub;
     else
-      how = sprintf ('minSeparation %g', minSep);
+      % No judgement of its own: the rows violated by more than 0.01.
+      rowsD = find (ceilgap (X, S.tab.D) + floorgap (X, S.tab.D) > 0.01);
+      rowsLb = find (floorgap (X, S.tab.Lb) > 0.01);
+      rowsUb = find (ceilgap (X, S.tab.Ub) > 0.01);
     end
-    if (strcmp (method, 'buildup'))
-      solver = 'build-up alone (what existed)';
-    elseif (strcmp (method, 'embed'))
-      solver = 'dgsolve, scaled start';
-    else
-      solver = 'dgsolve';
-    end
-    rows(end + 1, :) = {upper(name), n, kind, how, solver, worst.rmsd, worst.seconds, ...
-                        worst.penalty, numel(seeds)};
+    flagged = numel (rowsD) + numel (rowsLb) + numel (rowsUb);
+    found = nnz (S.planted.D(rowsD)) + nnz (S.planted.Lb(rowsLb));
   end
-  fprintf ('\n| protein | atoms | tables | other pairs | solver | RMSD (worst) | time (worst) | penalty (worst) | seeds |\n');
-  fprintf ('|---|---|---|---|---|---|---|---|---|\n');
-  for r = 1:size (rows, 1)
-    fprintf ('| %s | %d | %s | %s | %s | %.3f Å | %.0f s | %.2g | %d |\n', rows{r, :});
+  line = sprintf ('%s\t%s\t%d\t%d\t%s\t%.3f\t%.1f\t%.2f\t%s\t%d\t%d\t%d\t%d\n', ...
+                  S.structure, S.kind, S.seed, n, solver, rmsd, seconds, peak_gb (), ...
+                  info.reason, converged, planted, flagged, found);
+  fprintf ('%s', line);
+  fid = fopen (resultsFile, 'a');
+  fprintf (fid, '%s', line);
+  fclose (fid);
+end
+
+function gb = peak_gb ()
+  % The peak resident memory of this process (VmHWM), in GB.
+  gb = NaN;
+  status = fileread ('/proc/self/status');
+  kb = regexp (status, 'VmHWM:\s*(\d+)', 'tokens', 'once');
+  if (~isempty (kb))
+    gb = str2double (kb{1}) / 1024 ^ 2;
+  end
+end
+
+function report (resultsFile)
+  fid = fopen (resultsFile, 'r');
+  rows = textscan (fid, '%s %s %d %d %s %f %f %f %s %d %d %d %d', 'Delimiter', '\t', ...
+                   'Whitespace', '');
+  fclose (fid);
+  [name, kind, seed, atoms, solver, rmsd, secs, gb, stop, conv, planted, flagged, found] = rows{:};
+  fprintf ('\n| structure | atoms | tables | seed | solver | RMSD | time | peak memory | stop | converged | outliers found / reported / planted |\n');
+  fprintf ('|---|---|---|---|---|---|---|---|---|---|---|\n');
+  for k = 1:numel (name)
+    solverName = 'dgsolve';
+    if (strcmp (solver{k}, 'dgsolve_former'))
+      solverName = 'former dgsolve';
+    end
+    out = '';
+    if (planted(k) > 0)
+      out = sprintf ('%d / %d / %d (recall %.0f%%, %.1fx as many reported)', found(k), ...
+                     flagged(k), planted(k), 100 * found(k) / planted(k), ...
+                     double (flagged(k)) / double (planted(k)));
+    end
+    yes = {'no', 'yes'};
+    fprintf ('| %s | %d | %s | %d | %s | %.2f A | %.0f s | %.2f GB | %s | %s | %s |\n', name{k}, ...
+             atoms(k), kind{k}, seed(k), solverName, rmsd(k), secs(k), gb(k), stop{k}, ...
+             yes{conv(k) + 1}, out);
   end
 end

@@ -1,9 +1,12 @@
-function [X, history] = dg_buildup (known, tab, w, t, say)
+function [X, history, timedOut] = dg_buildup (known, tab, w, t, say, clock, deadline)
 %DG_BUILDUP geometric build-up start for dgsolve (3-D only)
-%   [X, history] = dg_buildup (known, tab, w, t, say)
+%   [X, history, timedOut] = dg_buildup (known, tab, w, t, say, clock, deadline)
 %   known: n-by-n best guess of each distance (Inf where none, 0 on the
-%   diagonal); tab: the tables (fields D, Lb, Ub); w, t: penval's weights;
-%   say: a function printing progress (as fprintf).
+%   diagonal); tab: the tables (fields D, Lb, Ub: the rows that take
+%   part); w, t: penval's weights; say: a function printing progress (as
+%   fprintf); clock, deadline: a tic () value and the seconds on it after
+%   which the points not yet placed are set beside those placed without
+%   refinement (timedOut true).
   % Four points whose six distances are known are placed by classical
   % scaling; then, again and again, the point with the most known distances
   % to points already placed is placed where those distances fit best.
@@ -47,7 +50,15 @@ function [X, history] = dg_buildup (known, tab, w, t, say)
   links = sum (K(:, placed), 2)';
   history = zeros (1, 0);
   sincePolish = 0;
+  timedOut = false;
   while (~all (placed))
+    if (toc (clock) > deadline)
+      % Out of time: the rest beside what is placed, in a row.
+      rest = find (~placed);
+      X(:, rest) = max (X(:, placed), [], 2) + 2 * [1:numel(rest); zeros(2, numel (rest))];
+      timedOut = true;
+      break;
+    end
     links(placed) = -1;
     [best, k] = max (links);
     anchors = find (K(k, :) & placed);
@@ -62,7 +73,7 @@ function [X, history] = dg_buildup (known, tab, w, t, say)
     links = links + K(k, :);
     sincePolish = sincePolish + 1;
     if (sincePolish == 25 || all (placed))
-      [X, info] = polish (X, placed, tab, w, t);
+      [X, info] = polish (X, placed, tab, w, t, clock, deadline);
       if (isempty (history))
         history = info.history;
       else
@@ -210,14 +221,14 @@ function x = refine_point (x, A, r)
   end
 end
 
-function [X, info] = polish (X, placed, tab, w, t)
+function [X, info] = polish (X, placed, tab, w, t, clock, deadline)
   % L-BFGS on penval / penslope over the rows whose points are both placed;
   % the other points take no part (their gradient is zero).
   keep = @(T) T(placed(T(:, 1)) & placed(T(:, 2)), :);
   D = keep (tab.D);  Lb = keep (tab.Lb);  Ub = keep (tab.Ub);
-  fg = @(X) deal (penval (X, D, Lb, Ub, w, t), penslope (X, D, Lb, Ub, w, t));
+  fg = @(X, aux) deal (penval (X, D, Lb, Ub, w, t), penslope (X, D, Lb, Ub, w, t), aux);
   [X, info] = dg_lbfgs (fg, X, struct ('memory', 10, 'maxIter', 300, 'fTarget', 1e-16, ...
-                                        'gTol', 1e-10, 'stall', 30, 'deadline', [], ...
-                                        'report', []));
+                                        'gTol', 1e-10, 'stall', 30, 'clock', clock, ...
+                                        'deadline', deadline, 'report', []), []);
 end
 

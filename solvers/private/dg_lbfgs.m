@@ -1,33 +1,42 @@
-function [x, info] = dg_lbfgs (fg, x, o)
+function [x, info, aux] = dg_lbfgs (fg, x, o, aux)
 %DG_LBFGS limited-memory BFGS with a backtracking line search (dgsolve's)
-%   [x, info] = dg_lbfgs (fg, x0, o)
-%   fg(x) returns the value and the gradient (same shape as x). Fields of o
-%   (all given by the caller): memory (correction pairs kept), maxIter,
-%   fTarget (stop when the value falls to this), gTol (stop when
-%   max |gradient| falls to this), stall (stop when the value fell by less
-%   than 0.01% over this many iterations), deadline (a tic () value and a
-%   number of seconds, [t0 s], or [] for none) and report (a function
-%   called as report (f, gmax) after every iteration, or []).
+%   [x, info, aux] = dg_lbfgs (fg, x0, o, aux)
+%   fg (x, aux) returns the value, the gradient (same shape as x) and aux,
+%   a state of the caller's that is handed from call to call (the
+%   separation pairs of dgsolve). Fields of o (all given by the caller):
+%   memory (correction pairs kept), maxIter, fTarget (stop when the value
+%   falls to this), gTol (stop when max |gradient| falls to this), stall
+%   (stop when the value fell by less than 0.01% over this many
+%   iterations), deadline (seconds on the clock o.clock, a tic () value,
+%   or Inf) and report (a function called as report (f, gmax) after every
+%   iteration, or []).
 %   info: iterations, evaluations, history (the value after each
-%   iteration, the start first), reason, value.
+%   iteration, the start first), value, and reason, one of
+%     'tol'      the value fell to fTarget
+%     'maxIter'  maxIter iterations done
+%     'maxTime'  the deadline passed
+%     'stalled'  no more progress: the gradient vanished, the value fell
+%                too little over the last o.stall iterations, or no step
+%                along the search direction lowered it.
   shape = size (x);
   x = x(:);
-  [f, g] = eval_fg (fg, x, shape);
+  [f, g, aux] = eval_fg (fg, x, shape, aux);
   nEval = 1;
-  history = zeros (1, o.maxIter + 1);
+  % The history grows as the iterations go, never to maxIter up front.
+  history = zeros (1, min (o.maxIter, 1000) + 1);
   history(1) = f;
   S = zeros (numel (x), 0);  Y = S;  rho = zeros (1, 0);
-  reason = 'iteration limit';
+  reason = 'maxIter';
   iter = 0;
   while (iter < o.maxIter)
     if (f <= o.fTarget)
-      reason = 'penalty target reached';  break;
+      reason = 'tol';  break;
     end
     if (max (abs (g)) <= o.gTol)
-      reason = 'gradient below tolerance';  break;
+      reason = 'stalled';  break;
     end
-    if (~isempty (o.deadline) && toc (o.deadline{1}) > o.deadline{2})
-      reason = 'time limit';  break;
+    if (toc (o.clock) > o.deadline)
+      reason = 'maxTime';  break;
     end
     d = -two_loop (g, S, Y, rho);
     slope = g' * d;
@@ -45,9 +54,9 @@ function [x, info] = dg_lbfgs (fg, x, o)
     accepted = false;
     for tries = 1:40
       xn = x + step * d;
-      [fn, gn] = eval_fg (fg, xn, shape);
+      [fn, gn, aux] = eval_fg (fg, xn, shape, aux);
       nEval = nEval + 1;
-      if (isfinite (fn) && fn <= f + 1e-4 * step * slope)
+      if (isfinite (fn) && fn <= f + 1e-4 * step * slope && all (isfinite (gn)))
         accepted = true;  break;
       end
       if (isfinite (fn))
@@ -56,9 +65,16 @@ function [x, info] = dg_lbfgs (fg, x, o)
       else
         step = 0.1 * step;
       end
+      if (toc (o.clock) > o.deadline)
+        break;
+      end
     end
     if (~accepted)
-      reason = 'line search failed';  break;
+      reason = 'stalled';
+      if (toc (o.clock) > o.deadline)
+        reason = 'maxTime';
+      end
+      break;
     end
     s = xn - x;  y = gn - g;
     sy = s' * y;
@@ -70,12 +86,15 @@ function [x, info] = dg_lbfgs (fg, x, o)
     end
     x = xn;  f = fn;  g = gn;
     iter = iter + 1;
+    if (iter + 1 > numel (history))
+      history(2 * numel (history)) = 0;
+    end
     history(iter + 1) = f;
     if (~isempty (o.report))
       o.report (f, max (abs (g)));
     end
     if (iter > o.stall && f > (1 - 1e-4) * history(iter + 1 - o.stall))
-      reason = 'no more progress';  break;
+      reason = 'stalled';  break;
     end
   end
   x = reshape (x, shape);
@@ -83,8 +102,8 @@ function [x, info] = dg_lbfgs (fg, x, o)
                  'history', history(1:iter + 1), 'reason', reason, 'value', f);
 end
 
-function [f, g] = eval_fg (fg, x, shape)
-  [f, g] = fg (reshape (x, shape));
+function [f, g, aux] = eval_fg (fg, x, shape, aux)
+  [f, g, aux] = fg (reshape (x, shape), aux);
   g = g(:);
 end
 
