@@ -1,5 +1,7 @@
 // resprod, resstep and rowgram: passes over samples grouped by row, each
 // row's outputs formed by one thread, sums over rows by blocks in block order.
+#include <vector>
+
 #include "kernels.h"
 #include "threads.h"
 
@@ -48,35 +50,37 @@ int64_t walk(const RowSamples& s, int64_t rows, int64_t target, int64_t row, int
     return row;
 }
 
-// Part t of T: about L/T samples, from the first block whose samples start
-// at or past L*t/T. Any split gives the same results; this one balances
-// rows of unequal sample counts.
-Part partOf(const RowSamples& s, int t, int T)
-{
-    Part p;
-    if (T <= 1) {
-        p.row1 = s.m;
-        return p;
-    }
-    const int64_t rows = rowsPerBlock(s.m);
-    // L * t / T without overflow: L is below 2^62, t and T below 2^13.
-    auto target = [&](int u) { return s.L / T * u + s.L % T * u / T; };
-    int64_t offset = 0;
-    p.row0 = walk(s, rows, target(t), 0, offset);
-    p.sample0 = offset;
-    p.row1 = t + 1 == T ? s.m : walk(s, rows, target(t + 1), p.row0, offset);
-    return p;
-}
-
-// Runs part(Part) for each thread's share of the rows.
+// Runs body(Part) over every row. On one thread one part holds them all;
+// on a team the rows are cut, at block starts, into eight parts a thread of
+// about equal sample counts (rows of unequal counts balanced), which the
+// threads claim as they come free, so that one that loses its processor
+// holds back a part at most. Any cut gives the same results.
 template <class Body>
 void byParts(const RowSamples& s, int64_t workPerSample, const tbx::Exec& ex, Body&& body)
 {
     // Fewer multiply-adds than this a thread are not worth starting one for.
     constexpr int64_t kMinWorkPerThread = 1 << 16;
     const int64_t work = s.L * (workPerSample > 0 ? workPerSample : 1) + s.m;
-    tbx::parallel(tbx::threadsFor(ex, work, kMinWorkPerThread),
-                  [&](int t, int T) { body(partOf(s, t, T)); });
+    const int threads = tbx::threadsFor(ex, work, kMinWorkPerThread);
+    if (threads <= 1) {
+        Part all;
+        all.row1 = s.m;
+        body(all);
+        return;
+    }
+    const int T = 8 * threads;
+    const int64_t rows = rowsPerBlock(s.m);
+    // L * u / T without overflow: L is below 2^62, u and T below 2^13.
+    auto target = [&](int u) { return s.L / T * u + s.L % T * u / T; };
+    std::vector<Part> parts(static_cast<size_t>(T));
+    int64_t row = 0, offset = 0;
+    for (int t = 0; t < T; ++t) {
+        parts[t].row0 = row;
+        parts[t].sample0 = offset;
+        row = t + 1 == T ? s.m : walk(s, rows, target(t + 1), row, offset);
+        parts[t].row1 = row;
+    }
+    tbx::pieces(threads, T, [&](int64_t k) { body(parts[static_cast<size_t>(k)]); });
 }
 
 void resprodRows(const Fit& f, const RowSamples& s, const double* Vt, int64_t q, double* W,

@@ -75,8 +75,10 @@ void expectReference(const Problem& p)
                      p.b.data(), p.At.data(), p.Bt.data(), lowrank::rowsPerBlock(p.m));
     const std::vector<double> N =
         ref::rowgram(p.k, p.m, p.Ht.data(), p.count.data(), p.col.data());
-    for (const tbx::Exec& ex : testing_util::teams()) {
-        SCOPED_TRACE(testing_util::nameOf(ex));
+    for (const testing_util::Team& team : testing_util::teams()) {
+        const testing_util::Slowed slowed(team);
+        const tbx::Exec& ex = team.ex;
+        SCOPED_TRACE(testing_util::nameOf(team));
         std::vector<double> w(W.size(), -7.0), n(N.size(), -7.0), got(6, -7.0);
         lowrank::resprodKernel(f, s, Vt.data(), p.q, w.data(), ex);
         EXPECT_TRUE(sameBits(W, w));
