@@ -358,8 +358,23 @@ function(_toolbox_exports target map)
   endif()
 endfunction()
 
+# The sources every plug-in of one form shares (the gateway, the form's
+# adaptor), compiled once for all plug-ins of that form instead of once a
+# plug-in: `form` names the object library, the rest are its sources.
+function(_toolbox_form_objects form)
+  if(TARGET ${form})
+    return()
+  endif()
+  add_library(${form} OBJECT ${ARGN})
+  set_target_properties(${form} PROPERTIES POSITION_INDEPENDENT_CODE ON
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  target_include_directories(${form} PRIVATE ${TOOLBOX_GATEWAY_DIR} ${TOOLBOX_GATEWAY_DIR}/plugins)
+  target_compile_definitions(${form} PRIVATE ${TOOLBOX_BLAS_DEFS})
+  target_link_libraries(${form} PRIVATE toolbox_checks)
+endfunction()
+
 function(toolbox_plugin name)
-  set(gateway ${TOOLBOX_GATEWAY_DIR}/plugins/${name}.cpp ${TOOLBOX_GATEWAY_DIR}/gateway.cpp)
+  set(gateway ${TOOLBOX_GATEWAY_DIR}/plugins/${name}.cpp)
   set(libs)
   set(blas)
   if(TOOLBOX_PLUGIN_${name}_BLAS)
@@ -382,8 +397,11 @@ function(toolbox_plugin name)
     _toolbox_help_source(${name} help)
   endif()
   if(TOOLBOX_OCTAVE AND TOOLBOX_OCTAVE_NATIVE)
-    add_library(${name}_octave MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/octave/adaptor.cpp
-                ${TOOLBOX_GATEWAY_DIR}/octave/internals.cpp ${help})
+    _toolbox_form_objects(toolbox_form_octave ${TOOLBOX_GATEWAY_DIR}/gateway.cpp
+      ${TOOLBOX_GATEWAY_DIR}/octave/adaptor.cpp ${TOOLBOX_GATEWAY_DIR}/octave/internals.cpp)
+    target_compile_definitions(toolbox_form_octave PRIVATE TOOLBOX_OCTAVE_NATIVE)
+    target_include_directories(toolbox_form_octave PRIVATE ${OCTAVE_INCLUDE_DIRS})
+    add_library(${name}_octave MODULE ${gateway} $<TARGET_OBJECTS:toolbox_form_octave> ${help})
     _toolbox_plugin_common(${name}_octave ${name})
     _toolbox_exports(${name}_octave ${TOOLBOX_GATEWAY_DIR}/octave/octFunction.map)
     set_target_properties(${name}_octave PROPERTIES SUFFIX ".oct" LIBRARY_OUTPUT_DIRECTORY ${TOOLBOX_DIR})
@@ -394,8 +412,13 @@ function(toolbox_plugin name)
     set_property(GLOBAL APPEND PROPERTY TOOLBOX_OCTAVE_TARGETS ${name}_octave)
   endif()
   if(TOOLBOX_OCTAVE)
-    add_library(${name}_octave_mex MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp
-                ${TOOLBOX_GATEWAY_DIR}/mex/octave_inputs.cpp ${TOOLBOX_GATEWAY_DIR}/octave/internals.cpp)
+    _toolbox_form_objects(toolbox_form_octave_mex ${TOOLBOX_GATEWAY_DIR}/gateway.cpp
+      ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp ${TOOLBOX_GATEWAY_DIR}/mex/octave_inputs.cpp
+      ${TOOLBOX_GATEWAY_DIR}/octave/internals.cpp)
+    target_compile_definitions(toolbox_form_octave_mex PRIVATE TOOLBOX_OCTAVE_MEX)
+    target_include_directories(toolbox_form_octave_mex PRIVATE ${TOOLBOX_GATEWAY_DIR}/octave
+                               ${OCTAVE_INCLUDE_DIRS})
+    add_library(${name}_octave_mex MODULE ${gateway} $<TARGET_OBJECTS:toolbox_form_octave_mex>)
     _toolbox_plugin_common(${name}_octave_mex ${name})
     target_compile_definitions(${name}_octave_mex PRIVATE TOOLBOX_OCTAVE_MEX)
     target_include_directories(${name}_octave_mex PRIVATE ${TOOLBOX_GATEWAY_DIR}/octave)
@@ -412,7 +435,11 @@ function(toolbox_plugin name)
   endif()
 
   if(TOOLBOX_TESTHOST)
-    add_library(${name}_testhost MODULE ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp)
+    _toolbox_form_objects(toolbox_form_testhost ${TOOLBOX_GATEWAY_DIR}/gateway.cpp
+      ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp)
+    target_include_directories(toolbox_form_testhost BEFORE PRIVATE ${TOOLBOX_GATEWAY_DIR}/testhost)
+    target_link_libraries(toolbox_form_testhost PRIVATE mextesthost)
+    add_library(${name}_testhost MODULE ${gateway} $<TARGET_OBJECTS:toolbox_form_testhost>)
     _toolbox_plugin_common(${name}_testhost ${name})
     _toolbox_exports(${name}_testhost ${mexmap})
     set_target_properties(${name}_testhost PROPERTIES SUFFIX ${TESTHOST_PLUGIN_SUFFIX} LIBRARY_OUTPUT_DIRECTORY ${TESTHOST_PLUGIN_DIR})
@@ -435,7 +462,8 @@ function(toolbox_plugin name)
     if(TOOLBOX_PLUGIN_${name}_BLAS)
       list(APPEND mlibs ${Matlab_BLAS_LIBRARY})
     endif()
-    matlab_add_mex(NAME ${name}_matlab MODULE SRC ${gateway} ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp
+    matlab_add_mex(NAME ${name}_matlab MODULE SRC ${gateway} ${TOOLBOX_GATEWAY_DIR}/gateway.cpp
+      ${TOOLBOX_GATEWAY_DIR}/mex/adaptor.cpp
       OUTPUT_NAME ${name} LINK_TO ${mlibs} R2017b)
     target_include_directories(${name}_matlab PRIVATE ${TOOLBOX_ROOT} ${TOOLBOX_GATEWAY_DIR} ${TOOLBOX_GATEWAY_DIR}/plugins)
     if(TOOLBOX_PLUGIN_${name}_BLAS)
