@@ -19,7 +19,7 @@ same() {
   elif ! cmp -s "$from" "$to"; then complain "${to#"$folder"/} differs from ${from#"$root"/}"
   fi
 }
-for name in $(awk '!/^[ \t]*(#|$)/ && $1 != "category" { print $1 }' "$root/plugins.list"); do
+for name in $(awk '$1 == "plugin" { print $2 }' "$root/plugins.list"); do
   [ -f "$folder/$name.$ext" ] || complain "no plug-in $name.$ext"
   same "$root/gateway/plugins/$name.m" "$folder/$name.m"
 done

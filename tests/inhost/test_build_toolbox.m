@@ -19,7 +19,7 @@ function test_build_toolbox ()
   % user gets them.
   [status, text] = system (sprintf ('"%s" "%s" "%s" mex', ...
                                     fullfile (root, 'tests', 'check_toolbox_folder.sh'), root, out));
-  assert (status, 0, text);
+  assert (status == 0, '%s', text);
 
   X = [0 3; 0 4];
   args = {X, [1 2 4], [1 2 6 1], [1 2 4 -1], [1 1 1 1], [3 5 7 2]};
