@@ -130,9 +130,10 @@ bool keptAsDenseCopy(const octave_base_value& rep)
         for (const octave::symbol_info& s : frame->all_variables())
             if (search.in(s.value()))
                 return true;
-    octave::call_stack& stack = tw.get_call_stack();
-    for (const std::string& name : stack.global_variable_names())
-        if (search.in(stack.global_varval(name)))
+    // The interpreter's own accessors of the globals (Octave 7 and 9 alike;
+    // the evaluator's call stack is not public from Octave 9 on).
+    for (const std::string& name : interp->global_variable_names())
+        if (search.in(interp->global_varval(name)))
             return true;
     return false;
 }
