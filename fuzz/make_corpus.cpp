@@ -323,7 +323,7 @@ void passSeeds(Seeds& s)
     s.add("resprod", "empty-row-rank-zero", 1,
           {dbl(0, 3, {}), dbl(0, 2, {}), u32({0, 2, 0}), u32({2, 1}), row({1, 2}), row({1, 2})});
     s.add("resprod", "q-zero", 1, {Gt, Ht, count, col, b, dbl(0, 3, {})});
-    s.add("resprod", "special-values", 1,
+    s.add("resprod", "nan-inf-values", 1,
           {row({kNaN, 1e300}), row({kInf, -0.0, 1}), count, col, row({kInf, 0, kNaN}), Ht});
     s.add("resprod", "no-samples", 1, {Gt, Ht, u32({0, 0}), u32({}), empty(), Ht});
     s.add("resprod", "col-zero", 1, {Gt, Ht, count, u32({1, 0, 2}), b, Ht});
@@ -349,7 +349,7 @@ void passSeeds(Seeds& s)
     s.add("resstep", "rank-zero", 1,
           {dbl(0, 2, {}), dbl(0, 3, {}), count, col, b, dbl(0, 2, {}), dbl(0, 3, {})});
     s.add("resstep", "no-samples", 1, {Gt, Ht, u32({0, 0}), u32({}), empty(), At, Bt});
-    s.add("resstep", "special-values", 1,
+    s.add("resstep", "nan-inf-values", 1,
           {Gt, row({kInf, 4, -0.0}), count, col, row({kNaN, 1e300, 3}), row({-kInf, 1}), Bt});
     s.add("resstep", "no-output-requested", 0, {Gt, Ht, count, col, b, At, Bt});
     s.add("resstep", "counts-too-many", 1, {Gt, Ht, u32({3, 1}), col, b, At, Bt});
