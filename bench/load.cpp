@@ -5,8 +5,9 @@
 // calls of one iteration of each solver at its benchmark size, and for
 // obsprod and nzfill at 10^8 samples of a 480189-by-17770 pattern.
 //
-// Each figure is the median of `rounds` calls, the two settings taking
-// turns call by call, so that a change in the machine touches both alike.
+// Each figure is the median of `rounds` calls (more for calls of under
+// 2 ms: timePair), the two settings taking turns call by call, so that a
+// change in the machine touches both alike.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -52,8 +53,15 @@ double median(std::vector<double> v)
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-// Median times of one thread and the default, calls taking turns. A call
-// of under a millisecond is timed in batches lasting about one, per call.
+// Median times of one thread and the default, calls taking turns one by
+// one. On a loaded machine a call that loses its processor for one of the
+// scheduler's time slices (some milliseconds) takes many times its usual
+// time whatever the setting, and a batch of calls timed together would
+// carry that slice into its own time; each call is timed alone, the
+// setting that goes first changes from call to call, and short calls are
+// repeated (to 0.6 s, at most 101 calls; calls of under 2 ms to `rounds`
+// times 2 ms), so that the medians are those of the calls and not of where
+// the slices happened to fall.
 void timePair(const Row& row, int rounds, double& one, double& all)
 {
     const tbx::Exec single{tbx::kernelPath().path, 1, false};
@@ -61,16 +69,18 @@ void timePair(const Row& row, int rounds, double& one, double& all)
     row.run(single);
     row.run(team);
     const double once = msOf(row.run, single);
-    const int batch = once >= 1.0 ? 1 : static_cast<int>(std::min(1000.0, 1.0 / std::max(once, 1e-4)));
+    int calls = std::max(rounds, static_cast<int>(std::min(101.0, std::ceil(600.0 / std::max(once, 1e-4)))));
+    if (once < 2.0 && rounds >= 2)
+        calls = std::max(calls, static_cast<int>(std::min(20000.0, rounds * 2.0 / std::max(once, 1e-4))));
     std::vector<double> a, b;
-    for (int r = 0; r < rounds; ++r) {
-        double ta = 0, tb = 0;
-        for (int k = 0; k < batch; ++k)
-            ta += msOf(row.run, single);
-        for (int k = 0; k < batch; ++k)
-            tb += msOf(row.run, team);
-        a.push_back(ta / batch);
-        b.push_back(tb / batch);
+    for (int c = 0; c < calls; ++c) {
+        if (c % 2 == 0) {
+            a.push_back(msOf(row.run, single));
+            b.push_back(msOf(row.run, team));
+        } else {
+            b.push_back(msOf(row.run, team));
+            a.push_back(msOf(row.run, single));
+        }
     }
     one = median(a);
     all = median(b);
@@ -212,19 +222,74 @@ Run nzfillRun(const std::shared_ptr<Samples>& s)
     return [s](const tbx::Exec& ex) { lowrank::nzfillKernel(s->S.data(), s->v.data(), s->L, ex); };
 }
 
-// out (n-by-r) = S' * U for the pattern's values S (m-by-n, CSC) and U
-// (m-by-r): the host's thin product of a completion step, one thread.
-void thinProduct(const Samples& s, const std::vector<double>& U, std::vector<double>& out)
+// The samples of a sorted pattern grouped by row and by column, as
+// lrcomplete hands them to resprod, resstep and rowgram, with a fit of
+// rank r and a direction of the same shape.
+struct Grouped {
+    std::vector<uint32_t> cnt, col, cntT, colT;
+    std::vector<double> b, bT, Gt, Ht, A, B, W, WT, N;
+    lowrank::RowSamples byRow, byCol;
+    int64_t r = 0;
+};
+
+std::shared_ptr<Grouped> grouped(const Samples& s)
 {
+    auto g = std::make_shared<Grouped>();
+    std::mt19937_64 rng(16);
+    g->r = s.r;
+    // By column: the pattern's own order (row numbers within each column).
+    g->cntT.resize(static_cast<size_t>(s.n));
     for (int64_t j = 0; j < s.n; ++j)
-        for (int64_t t = 0; t < s.r; ++t) {
-            double sum = 0;
-            for (int64_t e = s.colStart[static_cast<size_t>(j)];
-                 e < s.colStart[static_cast<size_t>(j + 1)]; ++e)
-                sum += s.S[static_cast<size_t>(e)] *
-                       U[static_cast<size_t>(t * s.m + static_cast<int64_t>(s.I[e]) - 1)];
-            out[static_cast<size_t>(t * s.n + j)] = sum;
-        }
+        g->cntT[static_cast<size_t>(j)] = static_cast<uint32_t>(s.colStart[static_cast<size_t>(j + 1)] -
+                                                                s.colStart[static_cast<size_t>(j)]);
+    g->colT.resize(static_cast<size_t>(s.L));
+    for (int64_t e = 0; e < s.L; ++e)
+        g->colT[static_cast<size_t>(e)] = static_cast<uint32_t>(s.I[static_cast<size_t>(e)]);
+    g->bT = uniform(rng, static_cast<size_t>(s.L), -1, 1);
+    // By row: a counting sort, keeping column order within each row.
+    g->cnt.assign(static_cast<size_t>(s.m), 0);
+    for (int64_t e = 0; e < s.L; ++e)
+        ++g->cnt[static_cast<size_t>(s.I[static_cast<size_t>(e)]) - 1];
+    std::vector<int64_t> at(static_cast<size_t>(s.m) + 1, 0);
+    for (int64_t i = 0; i < s.m; ++i)
+        at[static_cast<size_t>(i + 1)] = at[static_cast<size_t>(i)] + g->cnt[static_cast<size_t>(i)];
+    g->col.resize(static_cast<size_t>(s.L));
+    g->b.resize(static_cast<size_t>(s.L));
+    for (int64_t e = 0; e < s.L; ++e) {
+        const size_t i = static_cast<size_t>(s.I[static_cast<size_t>(e)]) - 1;
+        g->col[static_cast<size_t>(at[i])] = static_cast<uint32_t>(s.J[static_cast<size_t>(e)]);
+        g->b[static_cast<size_t>(at[i]++)] = g->bT[static_cast<size_t>(e)];
+    }
+    g->Gt = uniform(rng, static_cast<size_t>(s.r * s.m), -1, 1);
+    g->Ht = uniform(rng, static_cast<size_t>(s.r * s.n), -1, 1);
+    g->A = uniform(rng, g->Gt.size(), -1, 1);
+    g->B = uniform(rng, g->Ht.size(), -1, 1);
+    g->W.resize(g->Gt.size());
+    g->WT.resize(g->Ht.size());
+    g->N.resize(static_cast<size_t>(s.r * (s.r + 1) / 2 * std::max(s.m, s.n)));
+    g->byRow = {g->cnt.data(), g->col.data(), g->b.data(), s.m, s.n, s.L};
+    g->byCol = {g->cntT.data(), g->colT.data(), g->bT.data(), s.n, s.m, s.L};
+    return g;
+}
+
+void resprodRows(const Grouped& g, const tbx::Exec& ex)
+{
+    lowrank::resprodKernel({g.Gt.data(), g.Ht.data(), g.r}, g.byRow, g.Ht.data(), g.r,
+                           const_cast<double*>(g.W.data()), ex);
+}
+
+void resprodCols(const Grouped& g, const tbx::Exec& ex)
+{
+    lowrank::resprodKernel({g.Ht.data(), g.Gt.data(), g.r}, g.byCol, g.Gt.data(), g.r,
+                           const_cast<double*>(g.WT.data()), ex);
+}
+
+void resstepRows(const Grouped& g, const tbx::Exec& ex)
+{
+    double sums[6];
+    lowrank::resstepKernel({g.Gt.data(), g.Ht.data(), g.r}, g.byRow, g.A.data(), g.B.data(), sums,
+                           ex);
+    keep(sums[0]);
 }
 
 std::string count(int64_t x)
@@ -308,27 +373,29 @@ std::vector<Row> rows(bool quick, bool large, double& streamMs, int64_t& largeL)
                            distgeom::penslopeKernel(g->p, g->G.data(), {ignore, nullptr}, ex);
                        }});
     }
-    // One iteration of lrcomplete at 10,000-by-10,000, rank 10, oversampling
-    // 3: the residual and the direction (obsprod at rank r and 2r), the
-    // residual written into R and its transpose (nzfill twice), and the
-    // host's two thin products R' U and R V.
-    {
-        const int64_t m = quick ? 1000 : 10000, r = 10;
+    // The passes over the samples grouped by row (resprod, resstep,
+    // rowgram) at 10,000-by-10,000, rank 10, oversampling 3, and one
+    // iteration of lrcomplete there: the gradient (resprod on the samples
+    // by row and by column) and the exact step (resstep); the rows' normal
+    // matrices (rowgram) are formed again only every few iterations.
+    for (int64_t m : {int64_t(quick ? 1000 : 10000), int64_t(100)}) {
+        const int64_t r = 10;
         auto s = samples(r, m, m, 3 * r * (2 * m - r), true);
-        auto wide = samples(2 * r, m, m, 0, false);
-        auto U = std::make_shared<std::vector<double>>(s->Xt);
-        auto out = std::make_shared<std::vector<double>>(static_cast<size_t>(r * m));
-        all.push_back({"lrcomplete step", "obsprod x2, nzfill x2, R'U, RV; m=n=" + count(m) +
-                                              " L=" + std::to_string(s->L),
-                       [s, wide, U, out](const tbx::Exec& ex) {
-                           obsprodRun(s)(ex);
-                           lowrank::obsprodKernel({wide->Xt.data(), wide->Y.data(), wide->r},
-                                                  {s->I.data(), s->J.data(), s->L}, s->v.data(), ex);
-                           nzfillRun(s)(ex);
-                           nzfillRun(s)(ex);
-                           thinProduct(*s, *U, *out);
-                           thinProduct(*s, *U, *out);
+        auto g = grouped(*s);
+        const std::string size = "r=10 m=n=" + count(m) + " L=" + std::to_string(s->L);
+        all.push_back({"resprod", size, [g](const tbx::Exec& ex) { resprodRows(*g, ex); }});
+        all.push_back({"resstep", size, [g](const tbx::Exec& ex) { resstepRows(*g, ex); }});
+        all.push_back({"rowgram", size, [g](const tbx::Exec& ex) {
+                           lowrank::rowgramKernel(g->Ht.data(), g->r, g->byRow,
+                                                  const_cast<double*>(g->N.data()), ex);
                        }});
+        if (m > 100)
+            all.push_back({"lrcomplete step", "resprod x2, resstep; " + size,
+                           [g](const tbx::Exec& ex) {
+                               resprodRows(*g, ex);
+                               resprodCols(*g, ex);
+                               resstepRows(*g, ex);
+                           }});
     }
     // The scale of a large rating matrix.
     if (large) {
@@ -370,8 +437,8 @@ void loaded(int rounds, bool quick, bool large)
                      one[i][level], team[i][level]);
     }
 
-    std::printf("default threads (%d here) against one thread, each the median of %d calls taking "
-                "turns;\nbusy processes started and stopped by the benchmark: 1, %d (one per "
+    std::printf("default threads (%d here) against one thread, each the median of %d calls (more under "
+                "2 ms) taking turns;\nbusy processes started and stopped by the benchmark: 1, %d (one per "
                 "processor), %d (one more)\n\n",
                 tbx::threadCount().threads, rounds, cores, cores + 1);
     std::printf("%-16s %-44s %9s %9s %6s %-11s | default/1 with busy processes\n", "", "",
