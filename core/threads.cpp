@@ -100,14 +100,18 @@ int freeProcessors()
 {
 #if defined(__linux__)
     // The fourth field of /proc/loadavg, "running/total": the threads
-    // running or ready to run right now, this one included.
+    // running or ready to run right now, this one included. Reading it
+    // costs some microseconds (a file opened, read and closed), so it is
+    // read at most once every 4 ms (a scheduler tick at 250 Hz), and the
+    // processors online once (glibc's count opens a file of its own).
     static std::atomic<int64_t> readAt{-1};  // microseconds; -1: never
     static std::atomic<int> lastFree{1};
+    static const long online = sysconf(_SC_NPROCESSORS_ONLN);
     const int64_t now = std::chrono::duration_cast<std::chrono::microseconds>(
                             std::chrono::steady_clock::now().time_since_epoch())
                             .count();
     const int64_t last = readAt.load(std::memory_order_relaxed);
-    if (last >= 0 && now >= last && now - last < 1000)
+    if (last >= 0 && now >= last && now - last < 4000)
         return lastFree.load(std::memory_order_relaxed);
     int free = INT_MAX;
     const int fd = open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
@@ -117,7 +121,7 @@ int freeProcessors()
         close(fd);
         if (got > 0) {
             text[got] = '\0';
-            free = freeProcessorsOf(text, sysconf(_SC_NPROCESSORS_ONLN));
+            free = freeProcessorsOf(text, online);
         }
     }
     lastFree.store(free, std::memory_order_relaxed);

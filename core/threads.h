@@ -60,7 +60,7 @@ int availableProcessors();
 // The processors that no thread runs on at this moment, the calling
 // thread's own among them (at least 1): on Linux, the processors online less
 // the threads running (the kernel's count in /proc/loadavg, read at most
-// once a millisecond); elsewhere as many as asked for.
+// once every 4 ms); elsewhere as many as asked for.
 int freeProcessors();
 
 // The same from the text of /proc/loadavg and the processors online
