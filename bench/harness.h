@@ -69,7 +69,7 @@ void thresholds(int threads, int rounds);
 // obsprod and nzfill at 10^8 samples, the default threads against one
 // thread on a quiet machine and beside 1, P and P+1 busy processes (P the
 // processors), with the targets (load.cpp).
-void loaded(int rounds, bool quick, bool large);
+int loaded(int rounds, bool quick, bool large);
 
 // Registers a subsystem's cases; used through BENCH_CASES.
 struct Registrar {

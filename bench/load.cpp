@@ -25,6 +25,7 @@
 #include "harness.h"
 #include "lowrank/blas.h"
 #include "lowrank/kernels.h"
+#include "registry.h"
 #include "threads.h"
 
 namespace bench {
@@ -421,13 +422,23 @@ const char* verdict(bool met) { return met ? "met" : "MISSED"; }
 
 }  // namespace
 
-void loaded(int rounds, bool quick, bool large)
+int loaded(int rounds, bool quick, bool large)
 {
     const int cores = tbx::availableProcessors();
     const int loads[] = {0, 1, cores, cores + 1};
     double streamMs = 0;
     int64_t largeL = 0;
     const std::vector<Row> all = rows(quick, large, streamMs, largeL);
+    // Every plug-in of the registry has its rows here.
+    int unlisted = 0;
+    for (const registry::Plugin& p : registry::plugins())
+        if (std::none_of(all.begin(), all.end(), [&](const Row& r) { return r.name == p.name; })) {
+            std::fprintf(stderr, "no row for the plug-in %s: add its kernel to bench/load.cpp\n",
+                         p.name.c_str());
+            ++unlisted;
+        }
+    if (unlisted)
+        return 1;
     std::vector<std::vector<double>> one(all.size(), std::vector<double>(4)), team = one;
     for (int level = 0; level < 4; ++level) {
         std::fprintf(stderr, "  timing with %d busy process(es)\n", loads[level]);
@@ -482,6 +493,7 @@ void loaded(int rounds, bool quick, bool large)
         missed += !within + !faster;
     }
     std::printf("%s\n", missed ? "some targets MISSED (above)" : "every target met");
+    return 0;
 }
 
 }  // namespace bench

@@ -112,8 +112,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (load) {
-        bench::loaded(sizes.quick ? 3 : rounds, sizes.quick, large);
-        return 0;
+        return bench::loaded(sizes.quick ? 3 : rounds, sizes.quick, large);
     }
     std::printf("each time: fastest of %d rounds, in ms; fast on 1 thread, team on %d\n\n",
                 rounds, team);

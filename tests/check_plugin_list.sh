@@ -62,7 +62,9 @@ done
 #   exercises of the plug-ins on inputs of their own, which also run every
 #   plug-in's example in the registry (threads, kernel paths, the two
 #   forms, the reference bits and the fuzz corpus of the plug-ins there
-#   are).
+#   are);
+#   the load benchmark's rows, which it checks against the registry when it
+#   runs (bench.load_quick fails on a plug-in without a row).
 allowed=(
   plugins.list plugins.errors
   README.md NEWS tests/matlab/README.md 'doc/*'
@@ -70,6 +72,7 @@ allowed=(
   gateway/test/octave/test_threads.m gateway/test/octave/test_kernel_paths.m
   gateway/test/octave_forms/test_forms_agree.m
   tests/matlab/ReferenceBitsTest.m tests/matlab/write_reference.m fuzz/make_corpus.cpp
+  bench/load.cpp
 )
 is_allowed() {
   local f=$1 a
