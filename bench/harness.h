@@ -68,7 +68,8 @@ void thresholds(int threads, int rounds);
 // the kernel calls of one iteration of each solver, and (with `large`) for
 // obsprod and nzfill at 10^8 samples, the default threads against one
 // thread on a quiet machine and beside 1, P and P+1 busy processes (P the
-// processors), with the targets (load.cpp).
+// processors), with the targets (load.cpp). Returns 1, having timed
+// nothing, when a plug-in of the registry has no row.
 int loaded(int rounds, bool quick, bool large);
 
 // Registers a subsystem's cases; used through BENCH_CASES.
