@@ -144,21 +144,73 @@ function R = synchronise (members, I, J, Rij, w, dim)
   s = repelem (1 ./ sqrt (max (degree, realmin)), dim);
   N = spdiags (s, 0, dim * K, dim * K) * H * spdiags (s, 0, dim * K, dim * K);
   N = (N + N') / 2;                          % symmetric to the last bit
-  if (dim * K <= 900)
-    [V, L] = eig (full (N));
-    [~, order] = sort (diag (L), 'descend');
-    V = V(:, order(1:dim));
-  else
-    % A fixed start vector: eigs left to itself draws one from rand.
-    v0 = cos ((1:dim * K)' * 0.7);
-    [V, ~] = eigs (N, dim, 'la', struct ('v0', v0));
+  if (dim * K > 3000)
+    % Too many patches for a dense eigenproblem (and on long chains of
+    % patches the leading eigenvalues lie too close for eigs): the maps
+    % along a spanning tree of the heaviest pairs; the refinement after
+    % spreads what error they carry.
+    R = along_tree (K, a, b, we, Re, dim);
+    return;
   end
-  V = V .* s;
+  [V, L] = eig (full (N));
+  [~, order] = sort (diag (L), 'descend');
+  V = V(:, order(1:dim)) .* s;
   R = zeros (dim, dim, K);
   for k = 1:K
     [U, ~, W] = svd (V((k - 1) * dim + (1:dim), :));
     R(:, :, k) = (U * W')';                 % the nearest orthogonal matrix
   end
+end
+
+function R = along_tree (K, a, b, w, Rij, dim)
+  % The maps R_k that meet R_a' R_b = Rij exactly over a spanning tree of
+  % the pairs, the heaviest first (Kruskal's); the patch of each tree
+  % keeps the identity.
+  [~, order] = sort (w, 'descend');
+  root = 1:K;
+  tree = false (numel (a), 1);
+  for e = order(:)'
+    ra = find_root (root, a(e));  rb = find_root (root, b(e));
+    if (ra ~= rb)
+      root(ra) = rb;
+      tree(e) = true;
+    end
+  end
+  A = sparse ([a(tree); b(tree)], [b(tree); a(tree)], [find(tree); -find(tree)], K, K);
+  R = repmat (eye (dim), [1, 1, K]);
+  done = false (1, K);
+  for start = 1:K
+    if (done(start))
+      continue;
+    end
+    done(start) = true;
+    queue = start;
+    while (~isempty (queue))
+      i = queue(1);
+      queue(1) = [];
+      [js, ~, es] = find (A(:, i));
+      for q = 1:numel (js)
+        j = js(q);
+        if (~done(j))
+          e = abs (es(q));
+          if (es(q) > 0)            % (j, i) = (a, b): R_a = R_b Rij'
+            R(:, :, j) = R(:, :, i) * Rij(:, :, e)';
+          else                      % (j, i) = (b, a): R_b = R_a Rij
+            R(:, :, j) = R(:, :, i) * Rij(:, :, e);
+          end
+          done(j) = true;
+          queue(end + 1) = j;
+        end
+      end
+    end
+  end
+end
+
+function r = find_root (root, k)
+  while (root(k) ~= k)
+    k = root(k);
+  end
+  r = k;
 end
 
 function T = shifts (K, I, J, R, ci, cj, w, dim, Yall, own)

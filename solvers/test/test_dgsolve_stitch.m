@@ -63,6 +63,19 @@ function test_dgsolve_stitch ()
   apart = min (X(1, 151:200)) - max (X(1, 1:100));
   assert (apart > 0, 'a group of patches that shares no point is set beside the others');
 
+  % More than 1000 patches (the frames then found along a spanning tree
+  % of the pairs): a long band in windows of 12 points, each sharing 6
+  % with the next.
+  m = 6100;
+  P = [linspace(0, 1200, m); 4 * rand(1, m); 4 * rand(1, m)];
+  patches = arrayfun (@(s) s:s + 11, 1:6:m - 11, 'UniformOutput', false);
+  patches{end} = patches{end}(1):m;
+  assert (numel (patches) > 1000);
+  cores = cellfun (@(p) true (size (p)), patches, 'UniformOutput', false);
+  X = dg_stitch (m, patches, cores, frames (P, patches));
+  assert (superpose (X, P) < 1e-6, sprintf ('%d patches: RMSD %g', numel (patches), ...
+                                           superpose (X, P)));
+
   % A single patch: its own coordinates.
   Y = frames (P, {1:30});
   X = dg_stitch (30, {1:30}, {true(1, 30)}, Y);
