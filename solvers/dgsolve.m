@@ -35,8 +35,9 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %   is cut into overlapping balls of about 600 points of the pair graph,
 %   each solved so on its own rows (a ball whose penalty stays far above
 %   that of the others is tried again from random metrizations), and the
-%   balls are fitted together by rotations, reflections and shifts; a
-%   descent on the centred tables follows. Then a descent on the tables
+%   balls are fitted together by rotations, reflections and shifts, all
+%   at once (a ball that disagrees with the balls around it loses its say
+%   where it does); a descent on the centred tables follows. Then a descent on the tables
 %   as given, until it stops (see info.reason). Above 1000 points, if
 %   rows are still violated by more than tol, the ball around the point
 %   whose rows are violated most is solved anew and put in place where
@@ -45,7 +46,9 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %   follow: the geometric build-up (3-D, up to 2000 points: the points
 %   placed one by one from those already placed), then random
 %   metrizations (random lengths between each pair's bounds before the
-%   shortest paths). The start of least penalty is kept. Work and memory
+%   shortest paths); above 1000 points, a further start begins only if
+%   the time left before maxTime is at least what the longest start so
+%   far took. The start of least penalty is kept. Work and memory
 %   grow with n and the number of rows (no n-by-n matrix above 2000
 %   points); the same seed gives the same answer.
 %
@@ -188,6 +191,7 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
   failure = '';
   last = '';
   s = 0;
+  longest = 0;                       % seconds of the longest start so far
   while (s < o.starts)
     if (s > 0 && (best.largest <= o.tol || o.robust))
       break;                         % robust rounds start afresh anyway
@@ -196,7 +200,15 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
       last = 'maxTime';              % starts were left when time ran out
       break;
     end
+    if (s > 0 && p.n > 1000 && toc (clock0) + longest > o.maxTime)
+      % Above 1000 points a start takes minutes: one that cannot end
+      % before maxTime would only be cut short and lost.
+      say ('  no further start: %.0f s left, a start took %.0f s\n', ...
+           o.maxTime - toc (clock0), longest);
+      break;
+    end
     s = s + 1;
+    began = toc (clock0);
     try
       if (s > numel (kinds))
         kinds{s} = 'random';
@@ -219,8 +231,9 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
       break;
     end
     last = run.reason;
-    say ('  start %d (%s): penalty %.3e, largest violation %.3g (%s)\n', s, kinds{s}, ...
-         run.total, run.largest, run.reason);
+    longest = max (longest, toc (clock0) - began);
+    say ('  start %d (%s): penalty %.3e, largest violation %.3g (%s), %.0f s\n', s, kinds{s}, ...
+         run.total, run.largest, run.reason, toc (clock0) - began);
     if (isempty (best) || run.total < best.total)
       best = run;  best.start = s;  best.kind = kinds{s};  X = Xs;
     end
@@ -434,7 +447,8 @@ function [X, history, reason, rs] = repair (X, p, o, rs, left, reason, say)
     Xn(:, ball(core)) = Z(:, core);
     [Xn, h, reasonN] = descend (Xn, p, table_groups (p, p), o, 0, min (300, left), 100, say);
     fn = score (Xn, p, o);
-    say ('  repair round %d around point %d: penalty %.3e -> %.3e\n', round, k, f, fn);
+    say ('  repair round %d around point %d: penalty %.3e -> %.3e (%.0f s)\n', round, k, f, fn, ...
+         toc (o.clock));
     if (fn < f)
       X = Xn;  f = fn;
       history = follow (history, h);
@@ -545,6 +559,13 @@ function [Y, rs] = piecewise (P, o, randomise, rs, say)
     [Ys{k}, perRow(k), rs] = solve_patch (sub (P, patches{k}), o, randomise, rs);
     solved(k) = true;
   end
+  if (~any (solved))
+    % maxTime passed before the first patch: the points in a row, for
+    % the descents that follow to stop at once and report it.
+    Y = zeros (P.dim, P.n);
+    Y(1, :) = max (2, P.s) * (0:P.n - 1);
+    return;
+  end
   % A patch whose penalty per row stays far above that of the others is
   % caught in a wrong fold: tried again from random metrizations, the
   % best of the tries kept.
@@ -563,8 +584,9 @@ function [Y, rs] = piecewise (P, o, randomise, rs, say)
       end
     end
   end
-  say ('  %d of %d patches solved\n', nnz (solved), K);
-  Y = dg_stitch (P.n, patches(solved), cores(solved), Ys(solved));
+  [Y, fit] = dg_stitch (P.n, patches(solved), cores(solved), Ys(solved));
+  say ('  %d of %d patches solved (%.0f s); their misfit in the frame: median %.2g, largest %.2g\n', ...
+       nnz (solved), K, toc (o.clock), median (fit), max (fit));
   placed = false (1, P.n);
   placed([patches{solved}]) = true;
   if (~all (placed))
