@@ -842,6 +842,9 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say)
       [X, out, history, reason] = set_aside (X, p, o, out, unit, history, reason, say);
     end
   end
+  if (isempty (reason))
+    reason = 'maxTime';              % the time ran out before any descent
+  end
   [rD, rLb, rUb] = row_violations (X, p.D, p.Lb, p.Ub);
   out = out & [rD; rLb; rUb] > 0.05 * unit;
   suspect = struct ('D', p.rows.D(out(1:m(1))), 'Lb', p.rows.Lb(out(m(1) + (1:m(2)))), ...
