@@ -80,14 +80,19 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %                    falling to 3% of the rows' median length); then the
 %                    rows violated beyond a robust limit (three robust
 %                    deviations of the violations, at least 5% of that
-%                    length) are set aside and the rest solved again, in
-%                    rounds; a jackknife (the rows left out in eight
-%                    groups in turn) finds rows the answer bent to meet;
-%                    a fresh start without the rows set aside is kept if
-%                    it meets the rest better (these take the place of
-%                    further starts). The rows set aside and still
+%                    length) are set aside and the rest solved again
+%                    (centred tables, then as given), in rounds; a
+%                    jackknife (the rows left out in eight groups in
+%                    turn) finds rows the answer bent to meet; when the
+%                    time left allows, a fresh robust start without the
+%                    rows set aside, judged the same way, is kept if its
+%                    trimmed misfit is the smaller (these take the place
+%                    of further starts). The rows set aside and still
 %                    violated by more than 5% of that length are listed
-%                    in info.suspect and left out of info.converged
+%                    in info.suspect and left out of info.converged;
+%                    when maxTime cuts the rounds short (or the start),
+%                    the rows are judged at the answer so far and
+%                    info.reason is 'maxTime'
 %     verbose        print progress about every two seconds (false)
 %     method         the first start: 'embed' (the scaled start above),
 %                    'buildup' (3-D, up to 2000 points) or 'auto' (the
