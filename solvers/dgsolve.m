@@ -807,23 +807,25 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   % by its violation as the descents go), so the outliers have pulled it
   % little out of shape. Then, in turn:
   %   - the rows violated beyond LIMIT are set aside and the rest descended
-  %     on as given, warm from X, until the set no longer changes (a row
-  %     set aside comes back when the answer meets it within the limit);
+  %     on (SETTLE: centred tables, then as given), warm from X, until the
+  %     set hardly changes (a row set aside comes back when the answer
+  %     meets it within the limit);
   %   - a jackknife finds the outliers the answer has taken in by bending
   %     around them: the kept rows are dealt into 8 groups, and each group
   %     is judged at the answer that the kept rows outside it give (warm
   %     from X): a row whose points spring away from it once it is left
   %     out is held only by itself (twice at most);
-  %   - a fresh robust start on the rows kept, judged the same way, kept
-  %     if its trimmed misfit (TRIMMED) is the smaller: an outlier the
-  %     first answer took in by bending is seldom taken in the same way
-  %     from another start, and a start in a wrong fold shows as many
-  %     rows set aside.
-  % Each step runs only while the time left allows it (the fresh start
-  % if at least as much time is left as the first start took). The rows
-  % set aside and still violated by more than 5% of the rows' median
-  % length at the end are the suspects. REASON: why the start's last
-  % descent stopped; 'maxTime' whenever the time cut the rounds short.
+  %   - fresh robust starts on the rows kept (scaled, then random
+  %     metrizations; three at most, while the time left allows), each
+  %     judged the same way; the answer of least trimmed misfit (TRIMMED)
+  %     is kept: an outlier the first answer took in by bending is seldom
+  %     taken in the same way from another start, and a start in a wrong
+  %     fold shows as more misfit;
+  %   - a last descent on the rows kept, as given.
+  % The rows set aside and still violated by more than 5% of the rows'
+  % median length at the end are the suspects. REASON: why the start's
+  % last descent stopped; 'maxTime' whenever the time cut the rounds
+  % short.
   unit = robust_unit (p);
   m = [size(p.D, 1), size(p.Lb, 1), size(p.Ub, 1)];
   [rD, rLb, rUb] = row_violations (X, p.D, p.Lb, p.Ub);
@@ -832,21 +834,35 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   history = zeros (1, 0);
   [X, out, history, reason] = set_aside (X, p, o, out, unit, history, reason, say);
   [X, out, history, reason, rs] = jackknife_passes (X, p, o, out, unit, history, reason, rs, say);
-  if (~stop_now (reason, o) && o.maxTime - toc (o.clock) > 0.8 * toc (o.clock))
+  % Fresh starts, the first scaled, then random metrizations, three at
+  % most, each while the time left is at least 0.8 times what the first
+  % answer took (or the last fresh one, if longer).
+  t = limit (row_misfits (X, p), out, unit);
+  fX = trimmed (X, p, t);
+  took = toc (o.clock);
+  kinds = {'embed', 'random', 'random'};
+  for k = 1:numel (kinds)
+    if (stop_now (reason, o) || o.maxTime - toc (o.clock) < 0.8 * took)
+      break;
+    end
+    t0 = toc (o.clock);
     q = keep_rows (p, ~out);
-    [Y, run, rs] = one_start ('embed', q, o, rs, say);
+    [Y, run, rs] = one_start (kinds{k}, q, o, rs, say);
     outY = out;
     reasonY = run.reason;
     historyY = follow (history, run.history);
     [Y, outY, historyY, reasonY] = set_aside (Y, p, o, outY, unit, historyY, reasonY, say);
     [Y, outY, historyY, reasonY, rs] = jackknife_passes (Y, p, o, outY, unit, historyY, reasonY, ...
                                                          rs, say);
-    t = limit (row_misfits (X, p), out, unit);
-    fX = trimmed (X, p, t);  fY = trimmed (Y, p, t);
-    say ('  robust: trimmed misfit %.4g (first answer, %d aside), %.4g (fresh start, %d aside)\n', ...
-         fX, nnz (out), fY, nnz (outY));
+    took = max (took, toc (o.clock) - t0);
+    if (stop_now (reasonY, o))
+      break;                         % an answer cut short is not compared
+    end
+    fY = trimmed (Y, p, t);
+    say ('  robust: trimmed misfit %.4g (best so far, %d aside), %.4g (fresh start %d, %d aside)\n', ...
+         fX, nnz (out), fY, k, nnz (outY));
     if (fY < fX)
-      X = Y;  out = outY;  history = historyY;  reason = reasonY;
+      X = Y;  out = outY;  history = historyY;  reason = reasonY;  fX = fY;
     end
   end
   if (~stop_now (reason, o))
