@@ -83,11 +83,11 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %                    length) are set aside and the rest solved again
 %                    (centred tables, then as given), in rounds; a
 %                    jackknife (the rows left out in eight groups in
-%                    turn) finds rows the answer bent to meet; when the
-%                    time left allows, a fresh robust start without the
-%                    rows set aside, judged the same way, is kept if its
-%                    trimmed misfit is the smaller (these take the place
-%                    of further starts). The rows set aside and still
+%                    turn) finds rows the answer bent to meet; while the
+%                    time left allows, fresh robust starts without the
+%                    rows set aside (three at most), judged the same
+%                    way, and the answer of least trimmed misfit is kept
+%                    (these take the place of further starts). The rows set aside and still
 %                    violated by more than 5% of that length are listed
 %                    in info.suspect and left out of info.converged;
 %                    when maxTime cuts the rounds short (or the start),
@@ -835,14 +835,14 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   [X, out, history, reason] = set_aside (X, p, o, out, unit, history, reason, say);
   [X, out, history, reason, rs] = jackknife_passes (X, p, o, out, unit, history, reason, rs, say);
   % Fresh starts, the first scaled, then random metrizations, three at
-  % most, each while the time left is at least 0.8 times what the first
+  % most, each while the time left is at least 1.2 times what the first
   % answer took (or the last fresh one, if longer).
   t = limit (row_misfits (X, p), out, unit);
   fX = trimmed (X, p, t);
   took = toc (o.clock);
   kinds = {'embed', 'random', 'random'};
   for k = 1:numel (kinds)
-    if (stop_now (reason, o) || o.maxTime - toc (o.clock) < 0.8 * took)
+    if (stop_now (reason, o) || o.maxTime - toc (o.clock) < 1.2 * took)
       break;
     end
     t0 = toc (o.clock);
