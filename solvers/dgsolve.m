@@ -78,16 +78,24 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %                    says whether every row is
 %     robust         (false) true limits the pull of rows that no
 %                    configuration meets along with the others (outliers,
-%                    as in real restraint lists): when the usual solve
-%                    leaves rows violated by more than tol, descents on
-%                    reweighted rows (a row violated by much more than a
-%                    scale falling to 3% of the rows' median length loses
-%                    its weight), a solve without the rows they leave
-%                    violated, and reweighted descents over all rows again
-%                    (these take the place of further starts);
-%                    the rows still violated by more than 5% of that
-%                    length are listed in info.suspect and left out of
-%                    info.converged
+%                    as in real restraint lists): the start's descents
+%                    weigh each row down by its violation (on a scale
+%                    falling to 3% of the rows' median length); then the
+%                    rows violated beyond a robust limit (three robust
+%                    deviations of the violations, at least 5% of that
+%                    length) are set aside and the rest solved again
+%                    (centred tables, then as given), in rounds; a
+%                    jackknife (the rows left out in eight groups in
+%                    turn) finds rows the answer bent to meet; while the
+%                    time left allows, fresh robust starts without the
+%                    rows set aside (three at most), judged the same
+%                    way, and the answer of least trimmed misfit is kept
+%                    (these take the place of further starts). The rows set aside and still
+%                    violated by more than 5% of that length are listed
+%                    in info.suspect and left out of info.converged;
+%                    when maxTime cuts the rounds short (or the start),
+%                    the rows are judged at the answer so far and
+%                    info.reason is 'maxTime'
 %     verbose        print progress about every two seconds (false)
 %     method         the first start: 'embed' (the scaled start above),
 %                    'buildup' (3-D, up to 2000 points) or 'auto' (the
@@ -232,16 +240,18 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
     end
     last = run.reason;
     longest = max (longest, toc (clock0) - began);
-    say ('  start %d (%s): penalty %.3e, largest violation %.3g (%s), %.0f s\n', s, kinds{s}, ...
-         run.total, run.largest, run.reason, toc (clock0) - began);
+    say ('  start %d (%s): penalty %.3e, largest violation %.3g (%s), %.0f s, at %.1f s\n', ...
+         s, kinds{s}, run.total, run.largest, run.reason, toc (clock0) - began, toc (clock0));
     if (isempty (best) || run.total < best.total)
       best = run;  best.start = s;  best.kind = kinds{s};  X = Xs;
     end
   end
 
   suspect = struct ('D', zeros (0, 1), 'Lb', zeros (0, 1), 'Ub', zeros (0, 1));
-  if (o.robust && best.largest > o.tol && ~strcmp (last, 'maxTime'))
-    [X, suspect, h, last, rs] = robust_rounds (X, p, o, rs, say);
+  if (o.robust && best.largest > o.tol)
+    % Also when the time ran out in the start: the rounds then only
+    % judge the rows at the answer so far, and say maxTime.
+    [X, suspect, h, last, rs] = robust_rounds (X, p, o, rs, say, last);
     best.history = follow (best.history, h);
   end
   [spread, scale, rs] = spread_test (X, p, o, rs);
@@ -400,12 +410,19 @@ function [X, run, rs] = one_start (kind, p, o, rs, say)
       [X, history, left, reason, rs] = scaled_start (p, o, strcmp (kind, 'random'), rs, left, say);
   end
   if (~strcmp (reason, 'maxTime'))
-    [X, h, reason] = descend (X, p, table_groups (p, p), o, 0, left, 100, say);
+    if (o.robust)
+      [X, h, reason] = robust_descent (X, p, o, robust_unit (p) * [0.06 0.03], say);
+    else
+      [X, h, reason] = descend (X, p, table_groups (p, p), o, 0, left, 100, say);
+    end
     history = follow (history, h);
     left = left - (numel (h) - 1);
   end
   [total, largest] = score (X, p, o);
-  if (p.n > 1000 && largest > o.tol && ~any (strcmp (reason, {'maxTime', 'maxIter'})))
+  % (Not in robust runs: the repair's descents weigh every row fully, so
+  % they would bend the answer to the outliers; the robust rounds that
+  % follow judge the rows instead.)
+  if (p.n > 1000 && largest > o.tol && ~o.robust && ~any (strcmp (reason, {'maxTime', 'maxIter'})))
     [X, h, reason, rs] = repair (X, p, o, rs, left, reason, say);
     history = follow (history, h);
     [total, largest] = score (X, p, o);
@@ -524,12 +541,22 @@ function [X, history, left, reason, rs] = solve_small (P, o, randomise, rs, left
   X = side_by_side (X, members, max (2, P.s));
   history = zeros (1, 0);
   reason = '';
+  % Robust: each stage's rows weighed by their violations at its start
+  % (see ROBUST_DESCENT), on a scale falling stage by stage from none.
+  scales = [Inf 0.5 0.25 0.12 0.06];
+  stage = 1;
   for lambda = [0 0.01 0.1 1 NaN]
     if (isnan (lambda))
       X = X(1:P.dim, :);
       lambda = 0;
     end
-    [X, h, reason] = descend (X, P, table_groups (P, P.centred), o, lambda, min (300, left), 50, ...
+    if (o.robust)
+      G = robust_groups (X, P, P.centred, robust_unit (P) * scales(stage));
+    else
+      G = table_groups (P, P.centred);
+    end
+    stage = stage + 1;
+    [X, h, reason] = descend (X, P, G, o, lambda, min (300, left), 50, ...
                               say, whole);
     history = follow (history, h);
     left = left - (numel (h) - 1);
@@ -585,7 +612,7 @@ function [Y, rs] = piecewise (P, o, randomise, rs, say)
     end
   end
   [Y, fit] = dg_stitch (P.n, patches(solved), cores(solved), Ys(solved));
-  say ('  %d of %d patches solved (%.0f s); their misfit in the frame: median %.2g, largest %.2g\n', ...
+  say ('  %d of %d patches solved at %.1f s; their misfit in the frame: median %.2g, largest %.2g\n', ...
        nnz (solved), K, toc (o.clock), median (fit), max (fit));
   placed = false (1, P.n);
   placed([patches{solved}]) = true;
@@ -796,34 +823,202 @@ end
 
 %% Robust rounds
 
-function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say)
-  % Rows that no configuration meets along with the others pull the
-  % answer out of shape. Robust descents (ROBUST_DESCENT) weigh them down
-  % until the answer returns to the shape the other rows give it; the
-  % rows then violated by more than 5% of the rows' median length are set
-  % aside and the problem is solved anew without them, from a scaled
-  % start (so that nothing of the bent shape is kept); last, robust
-  % descents over all rows again take back the rows that fit. The rows
-  % violated by more than 5% of the median length at the end are the
-  % suspects.
-  unit = median (abs ([p.D(:, 3); p.Lb(:, 3); p.Ub(:, 3)]));
-  c = 0.05 * unit;
-  falling = [0.5 0.4 0.3 0.25 0.2 0.16 0.13 0.1 0.08 0.06 0.05 0.04 0.03];
-  [X, history, reason] = robust_descent (X, p, o, unit * falling, say);
-  if (~strcmp (reason, 'maxTime'))
-    [rD, rLb, rUb] = row_violations (X, p.D, p.Lb, p.Ub);
-    say ('  robust: %d row(s) set aside, solving again without them\n', ...
-         nnz (rD > c) + nnz (rLb > c) + nnz (rUb > c));
-    [X, run, rs] = one_start ('embed', trim (p, rD <= c, rLb <= c, rUb <= c), o, rs, say);
-    history = follow (history, run.history);
-    reason = run.reason;
-    if (~strcmp (reason, 'maxTime'))
-      [X, h, reason] = robust_descent (X, p, o, unit * falling(8:end), say);
-      history = follow (history, h);
+function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, reason)
+  % Rows that no configuration meets along with the others. X comes from
+  % a robust start (see SOLVE_SMALL and ONE_START: every row weighed down
+  % by its violation as the descents go), so the outliers have pulled it
+  % little out of shape. Then, in turn:
+  %   - the rows violated beyond LIMIT are set aside and the rest descended
+  %     on (SETTLE: centred tables, then as given), warm from X, until the
+  %     set hardly changes (a row set aside comes back when the answer
+  %     meets it within the limit);
+  %   - a jackknife finds the outliers the answer has taken in by bending
+  %     around them: the kept rows are dealt into 8 groups, and each group
+  %     is judged at the answer that the kept rows outside it give (warm
+  %     from X): a row whose points spring away from it once it is left
+  %     out is held only by itself (twice at most);
+  %   - fresh robust starts on the rows kept (scaled, then random
+  %     metrizations; three at most, while the time left allows), each
+  %     judged the same way; the answer of least trimmed misfit (TRIMMED)
+  %     is kept: an outlier the first answer took in by bending is seldom
+  %     taken in the same way from another start, and a start in a wrong
+  %     fold shows as more misfit;
+  %   - a last descent on the rows kept, as given.
+  % The rows set aside and still violated by more than 5% of the rows'
+  % median length at the end are the suspects. REASON: why the start's
+  % last descent stopped; 'maxTime' whenever the time cut the rounds
+  % short.
+  unit = robust_unit (p);
+  m = [size(p.D, 1), size(p.Lb, 1), size(p.Ub, 1)];
+  [rD, rLb, rUb] = row_violations (X, p.D, p.Lb, p.Ub);
+  r = [rD; rLb; rUb];
+  out = r > limit (r, false (sum (m), 1), unit);
+  history = zeros (1, 0);
+  [X, out, history, reason] = set_aside (X, p, o, out, unit, history, reason, say);
+  [X, out, history, reason, rs] = jackknife_passes (X, p, o, out, unit, history, reason, rs, say);
+  % Fresh starts, the first scaled, then random metrizations, three at
+  % most, each while the time left is at least 1.2 times what the first
+  % answer took (or the last fresh one, if longer).
+  t = limit (row_misfits (X, p), out, unit);
+  fX = trimmed (X, p, t);
+  took = toc (o.clock);
+  kinds = {'embed', 'random', 'random'};
+  for k = 1:numel (kinds)
+    if (stop_now (reason, o) || o.maxTime - toc (o.clock) < 1.2 * took)
+      break;
+    end
+    t0 = toc (o.clock);
+    q = keep_rows (p, ~out);
+    [Y, run, rs] = one_start (kinds{k}, q, o, rs, say);
+    outY = out;
+    reasonY = run.reason;
+    historyY = follow (history, run.history);
+    [Y, outY, historyY, reasonY] = set_aside (Y, p, o, outY, unit, historyY, reasonY, say);
+    [Y, outY, historyY, reasonY, rs] = jackknife_passes (Y, p, o, outY, unit, historyY, reasonY, ...
+                                                         rs, say);
+    took = max (took, toc (o.clock) - t0);
+    if (stop_now (reasonY, o))
+      break;                         % an answer cut short is not compared
+    end
+    fY = trimmed (Y, p, t);
+    say ('  robust: trimmed misfit %.4g (best so far, %d aside), %.4g (fresh start %d, %d aside)\n', ...
+         fX, nnz (out), fY, k, nnz (outY));
+    if (fY < fX)
+      X = Y;  out = outY;  history = historyY;  reason = reasonY;  fX = fY;
     end
   end
+  if (~stop_now (reason, o))
+    % The rounds' descents were held to 1000 iterations: a last one on
+    % the rows kept runs until it stops as any descent does.
+    q = keep_rows (p, ~out);
+    [X, h, reason] = descend (X, q, table_groups (q, q), o, 0, o.maxIter, 100, say);
+    history = follow (history, h);
+  end
+  if (isempty (reason) || stop_now (reason, o))
+    reason = 'maxTime';              % the time cut the rounds short
+  end
+  r = row_misfits (X, p);
+  out = out & r > 0.05 * unit;
+  suspect = struct ('D', p.rows.D(out(1:m(1))), 'Lb', p.rows.Lb(out(m(1) + (1:m(2)))), ...
+                    'Ub', p.rows.Ub(out(m(1) + m(2) + 1:end)));
+end
+
+function [X, out, history, reason, rs] = jackknife_passes (X, p, o, out, unit, history, reason, ...
+                                                           rs, say)
+  % Up to two jackknives (JACKKNIFE), each followed by the rounds of
+  % SET_ASIDE when it sets rows aside.
+  for pass = 1:2
+    if (stop_now (reason, o))
+      break;
+    end
+    [add, rs] = jackknife (X, p, o, out, unit, rs);
+    say ('  robust: jackknife sets %d more row(s) aside\n', nnz (add));
+    if (~any (add))
+      break;
+    end
+    out = out | add;
+    [X, out, history, reason] = set_aside (X, p, o, out, unit, history, reason, say);
+  end
+end
+
+function r = row_misfits (X, p)
+  % The violations of all the rows that take part, D, Lb, Ub in turn.
   [rD, rLb, rUb] = row_violations (X, p.D, p.Lb, p.Ub);
-  suspect = struct ('D', p.rows.D(rD > c), 'Lb', p.rows.Lb(rLb > c), 'Ub', p.rows.Ub(rUb > c));
+  r = [rD; rLb; rUb];
+end
+
+function f = trimmed (X, p, t)
+  % The trimmed misfit: each row's violation squared, at most t^2 (a row
+  % set aside counts t^2 however far it is off), and the separation.
+  f = sum (min (row_misfits (X, p), t) .^ 2);
+  if (p.s > 0)
+    [~, ~, ~, total] = separation_pairs (X, p.g.named, p.s);
+    f = f + total(2);
+  end
+end
+
+function yes = stop_now (reason, o)
+  yes = strcmp (reason, 'maxTime') || toc (o.clock) > o.maxTime;
+end
+
+function t = limit (r, out, unit)
+  % The violation beyond which a row is set aside: three robust standard
+  % deviations of the kept rows' violations (1.4826 times their median
+  % absolute value, the violations being zero where a row is met), and
+  % never less than 5% of the rows' median length, so that the small
+  % misfits of an answer that fits well do not count.
+  t = max (0.05 * unit, 3 * 1.4826 * median ([r(~out); 0]));
+end
+
+function [X, out, history, reason] = set_aside (X, p, o, out, unit, history, reason, say)
+  % Rounds of descending on the rows kept (all but OUT) and judging every
+  % row at the answer (those set aside too, so that a row the answer meets
+  % comes back), until the rows set aside change by no more than 1% (at
+  % least 2 rows; ten rounds at most); a last descent then follows on
+  % the rows so set aside. Each round's descents are held to 1000
+  % iterations each: the rows change little from one round to the next.
+  for round = 1:10
+    if (stop_now (reason, o))
+      break;
+    end
+    [X, history, reason] = settle (X, keep_rows (p, ~out), o, history, say);
+    now = row_misfits (X, p) > limit (row_misfits (X, p), out, unit);
+    changed = nnz (now ~= out);
+    say ('  robust: %d row(s) set aside, %d after judging again\n', nnz (out), nnz (now));
+    out = now;
+    if (changed <= max (2, 0.01 * nnz (out)))
+      if (changed > 0 && ~stop_now (reason, o))
+        [X, history, reason] = settle (X, keep_rows (p, ~out), o, history, say);
+      end
+      break;
+    end
+  end
+end
+
+function [X, history, reason] = settle (X, q, o, history, say)
+  % Descents on the rows of q: on the centred tables first, then as
+  % given (1000 iterations each at most). The descent on the tables as
+  % given stops anywhere in the region they allow; the one on the
+  % centred tables near its middle, where the true places most likely
+  % lie, and the one after it then moves little.
+  [X, h, reason] = descend (X, q, table_groups (q, q.centred), o, 0, min (1000, o.maxIter), 100, say);
+  history = follow (history, h);
+  if (~stop_now (reason, o))
+    [X, h, reason] = descend (X, q, table_groups (q, q), o, 0, min (1000, o.maxIter), 100, say);
+    history = follow (history, h);
+  end
+end
+
+function [add, rs] = jackknife (X, p, o, out, unit, rs)
+  % The kept rows violated beyond LIMIT at the answer that the other kept
+  % rows give: the kept rows dealt at random into K groups, each group
+  % left out in turn and the rest descended on from X, on their centred
+  % tables: drawn to the middle of their bounds, points that were bent
+  % to the edge of them to meet an outlier spring back (as given, they
+  % may stay where they are, the bounds met).
+  K = 8;
+  total = numel (out);
+  [u, rs] = dg_random (rs, total);
+  group = min (K, floor (u * K) + 1);
+  r = zeros (total, 1);
+  for g = 1:K
+    if (toc (o.clock) > o.maxTime)
+      add = false (total, 1);
+      return;
+    end
+    q = keep_rows (p, ~out & group ~= g);
+    Y = descend (X, q, table_groups (q, q.centred), o, 0, 300, 100, [], false);
+    [rD, rLb, rUb] = row_violations (Y, p.D, p.Lb, p.Ub);
+    rg = [rD; rLb; rUb];
+    r(group == g) = rg(group == g);
+  end
+  add = ~out & r > limit (r, out, unit);
+end
+
+function q = keep_rows (p, keep)
+  % TRIM with one logical column over the rows D, Lb, Ub in turn.
+  m = [size(p.D, 1), size(p.Lb, 1), size(p.Ub, 1)];
+  q = trim (p, keep(1:m(1)), keep(m(1) + (1:m(2))), keep(m(1) + m(2) + 1:end));
 end
 
 function [X, history, reason] = robust_descent (X, p, o, scales, say)
@@ -860,6 +1055,22 @@ function q = trim (p, kD, kLb, kUb)
   q.rows = struct ('D', p.rows.D(kD), 'Lb', p.rows.Lb(kLb), 'Ub', p.rows.Ub(kUb));
   q.g = dg_graph (p.n, q.D, q.Lb, q.Ub, p.g.named, p.dim);
   q.centred = centred (q, 0.3);
+end
+
+function u = robust_unit (P)
+  % The rows' median length: the unit of the robust scales.
+  % Without rows of any length (Inf) every row keeps its weight.
+  u = median (abs ([P.D(:, 3); P.Lb(:, 3); P.Ub(:, 3)]));
+  if (~(u > 0))
+    u = Inf;
+  end
+end
+
+function G = robust_groups (X, P, T, c)
+  % The rows of the tables T in groups by their weights (FACTOR of their
+  % violations at X, on the scale c; c = Inf weighs every row 1).
+  [rD, rLb, rUb] = row_violations (X(1:P.dim, :), T.D, T.Lb, T.Ub);
+  G = table_groups (P, T, factor (rD, c), factor (rLb, c), factor (rUb, c));
 end
 
 function f = factor (r, c)

@@ -30,6 +30,36 @@ function test_dgsolve_limits ()
     assert (all (isfinite (X(:))) && ~info.converged);
   end
 
+  % Robust: a run whose time runs out, in the robust rounds or before
+  % them, says maxTime, and the rows it judged suspect by then are still
+  % listed; a run that does not say so judged to the end (a lattice with
+  % 6 distances 50% too long; limits from tiny to ample, so that some
+  % fall inside the rounds).
+  rand ('state', 11);
+  [a, b, c] = ndgrid (0:3, 0:3, 0:3);
+  L = [a(:)'; b(:)'; c(:)'] + 0.2 * rand (3, 64);
+  Q = pairsq (L);
+  [I, J] = find (triu (Q < 2.2 ^ 2 & Q > 0, 1));
+  Do = [I, J, sqrt(Q(sub2ind (size (Q), I, J)))];
+  wrong = [5; 50; 100; 150; 200; 300];
+  Do(wrong, 3) = 1.5 * Do(wrong, 3);
+  [~, info] = dgsolve (64, Do, [], [], 'robust', true, 'starts', 1);
+  full = info.seconds;
+  assert (isequal (sort (info.suspect.D), wrong) && info.converged);
+  inside = 0;
+  for share = [0.02 0.05 0.1 0.2 0.3 0.4 0.5 0.6 0.7 0.8 0.9]
+    [X, info] = dgsolve (64, Do, [], [], 'robust', true, 'starts', 1, 'maxTime', share * full);
+    assert (all (isfinite (X(:))));
+    if (strcmp (info.reason, 'maxTime'))
+      inside = inside + ~isempty (info.suspect.D);
+    else
+      % A run that does not say maxTime finished its judgement.
+      assert (sort (info.suspect.D), wrong);
+      assert (info.converged);
+    end
+  end
+  assert (inside > 0, 'no limit fell inside the robust rounds');
+
   % Limits far beyond what the problem needs cost nothing up front.
   P = [0 0 0; 1 0 0; 0 1 0]';
   D3 = [1 2 1; 1 3 1; 2 3 sqrt(2)];
