@@ -213,7 +213,7 @@ std::shared_ptr<Samples> samples(int64_t r, int64_t m, int64_t n, int64_t L, boo
 Run obsprodRun(const std::shared_ptr<Samples>& s)
 {
     return [s](const tbx::Exec& ex) {
-        lowrank::obsprodKernel({s->Xt.data(), s->Y.data(), s->r}, {s->I.data(), s->J.data(), s->L},
+        lowrank::obsprodKernel({s->Xt.data(), s->Y.data(), s->r, s->m}, {s->I.data(), s->J.data(), s->L},
                                s->v.data(), ex);
     };
 }

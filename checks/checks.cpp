@@ -359,7 +359,7 @@ Outcome obsprod(const Args& a, lowrank::Factors& f, lowrank::Samples& s, const t
         return fail("indexTooShort", "J has %lld elements, fewer than L = %s",
                     static_cast<long long>(a[3].numel()), shown(value).text);
     // The factors whole; of I and J the first L values alone.
-    f = lowrank::Factors{nullptr, nullptr, r};
+    f = lowrank::Factors{nullptr, nullptr, r, m};
     s = lowrank::Samples{nullptr, nullptr, L};
     if (Outcome o = valuesOf(a, 0, "Xt", a[0].numel(), f.Xt))
         return o;

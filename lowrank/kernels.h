@@ -16,6 +16,7 @@ struct Factors {
     const double* Xt = nullptr;
     const double* Y = nullptr;
     int64_t r = 0;
+    int64_t m = 0;  // the columns of Xt, where known (0: not known)
 };
 
 // L sampled positions: row I[k] and column J[k] of Xt' * Y, 1-based column

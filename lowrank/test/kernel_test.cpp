@@ -120,6 +120,37 @@ TEST(ObsprodKernel, MatchesReference)
         }
 }
 
+TEST(ObsprodKernel, SparseOrderInStripesMatchesReference)
+{
+    // Samples as a sparse matrix lists its entries (column by column, rows
+    // ascending), some columns empty, some rows repeated, fractional rows
+    // among them: the kernel takes such samples stripe by stripe of Xt's
+    // rows, and every product must still be the reference's, in its place.
+    std::mt19937_64 rng(78);
+    std::uniform_real_distribution<double> u(0, 1);
+    for (int64_t r : {1, 4, 10}) {
+        const int64_t m = 300, n = 40;
+        Sample s{r, 0, {}, {}, {}, {}};
+        for (int64_t i = 0; i < r * m; ++i)
+            s.Xt.push_back(u(rng) - 0.5);
+        for (int64_t i = 0; i < r * n; ++i)
+            s.Y.push_back(u(rng) - 0.5);
+        for (int64_t j = 1; j <= n; ++j)
+            for (int64_t i = 1; i <= m; ++i)
+                if (j % 7 != 3 && u(rng) < 0.15) {
+                    const int copies = u(rng) < 0.1 ? 2 : 1;
+                    for (int c = 0; c < copies; ++c) {
+                        s.I.push_back(i + (u(rng) < 0.1 ? 0.5 / r : 0.0));
+                        s.J.push_back(static_cast<double>(j));
+                    }
+                }
+        s.L = static_cast<int64_t>(s.I.size());
+        EXPECT_TRUE(sameBits(ref::obsprod(s.r, s.L, s.Xt.data(), s.Y.data(), s.I.data(), s.J.data()),
+                             loopForm(s)))
+            << "r=" << r;
+    }
+}
+
 TEST(ObsprodKernel, WorkedExamplesAndOrder)
 {
     // Xt columns (1, 3), (2, 4); Y columns (5, 8), (6, 9), (7, 10).
