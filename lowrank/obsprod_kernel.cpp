@@ -89,8 +89,8 @@ inline void prefetchColumn(const double* p, int64_t r)
     _mm_prefetch(reinterpret_cast<const char*>(p + r - 1), _MM_HINT_T0);
 }
 
-constexpr int64_t kRing = 2 * kAhead;  // a multiple of 4, room for kAhead and the groups in hand
-static_assert(kRing % 4 == 0 && kRing >= kAhead + 16 && kAhead % 4 == 0, "ring size");
+constexpr int64_t kRing = 2 * kAhead;  // a multiple of 4 above kAhead
+static_assert(kRing % 4 == 0 && kRing >= kAhead + 4 && kAhead % 4 == 0, "ring size");
 
 // The offsets of the group of products a .. a+3 into the rings, and their
 // columns asked for.
@@ -107,81 +107,47 @@ TBX_AVX2 inline void ask(int64_t a, int64_t r, __m256d rd, const double* Xt, con
     }
 }
 
-// The sums of G groups of four products each (group g's columns
-// x[4g .. 4g+3], y[4g .. 4g+3]), into s[g]. Each lane adds its own terms in
-// row order from 0.0; the groups' additions are interleaved, so that one
-// group's chain of additions waits for its previous sum while the others'
-// go on: the chains are what limits the speed once the columns are near.
-template <int G>
-TBX_AVX2 inline void groupSums(const double* const* x, const double* const* y, int64_t r,
-                               __m256d* s)
-{
-    for (int g = 0; g < G; ++g)
-        s[g] = _mm256_setzero_pd();
-    int64_t t = 0;
-    for (; t + 4 <= r; t += 4) {
-        __m256d p[G][4];
-        for (int g = 0; g < G; ++g)
-            products4(x + 4 * g, y + 4 * g, t, p[g]);
-        for (int u = 0; u < 4; ++u)
-            for (int g = 0; g < G; ++g)
-                s[g] = _mm256_add_pd(s[g], p[g][u]);
-    }
-    if (t + 2 <= r) {
-        __m256d p[G][2];
-        for (int g = 0; g < G; ++g)
-            products2(x + 4 * g, y + 4 * g, t, p[g]);
-        for (int u = 0; u < 2; ++u)
-            for (int g = 0; g < G; ++g)
-                s[g] = _mm256_add_pd(s[g], p[g][u]);
-        t += 2;
-    }
-    if (t < r)
-        for (int g = 0; g < G; ++g)
-            s[g] = _mm256_add_pd(s[g], _mm256_mul_pd(tbx::simd::gather4(x + 4 * g, t),
-                                                     tbx::simd::gather4(y + 4 * g, t)));
-}
-
-// Products k .. k+4G-1, their offsets in the rings.
-template <int G>
-TBX_AVX2 inline void groups(int64_t k, int64_t r, const double* Xt, const double* Y,
-                            const int64_t* ox, const int64_t* oy, double* v)
-{
-    const double* x[4 * G];
-    const double* y[4 * G];
-    for (int64_t l = 0; l < 4 * G; ++l) {
-        x[l] = Xt + ox[(k + l) % kRing];
-        y[l] = Y + oy[(k + l) % kRing];
-    }
-    __m256d s[G];
-    groupSums<G>(x, y, r, s);
-    for (int g = 0; g < G; ++g)
-        _mm256_storeu_pd(v + k + 4 * g, s[g]);
-}
-
 // Products 0 .. L4-1, L4 a multiple of 4; r > 0. The column offsets of a
 // group of four products are formed kAhead products before its turn, kept
-// in a ring, and their columns prefetched there. Three groups go side by
-// side, the last one or two groups alone.
+// in a ring, and their columns prefetched there.
 TBX_AVX2 void laneProducts(int64_t r, int64_t L4, const double* Xt, const double* Y,
                            const double* I, const double* J, double* v)
 {
-    constexpr int64_t kSide = 3;
     alignas(32) int64_t ox[kRing], oy[kRing];
     const __m256d rd = _mm256_set1_pd(static_cast<double>(r));
     for (int64_t a = 0; a < kAhead && a < L4; a += 4)
         ask(a, r, rd, Xt, Y, I, J, ox, oy);
 
-    int64_t k = 0;
-    for (; k + 4 * kSide <= L4; k += 4 * kSide) {
-        for (int64_t a = k + kAhead; a < k + kAhead + 4 * kSide && a < L4; a += 4)
-            ask(a, r, rd, Xt, Y, I, J, ox, oy);
-        groups<kSide>(k, r, Xt, Y, ox, oy, v);
-    }
-    for (; k < L4; k += 4) {
+    for (int64_t k = 0; k < L4; k += 4) {
         if (k + kAhead < L4)
             ask(k + kAhead, r, rd, Xt, Y, I, J, ox, oy);
-        groups<1>(k, r, Xt, Y, ox, oy, v);
+        const double* x[4];
+        const double* y[4];
+        for (int64_t l = 0; l < 4; ++l) {
+            x[l] = Xt + ox[(k + l) % kRing];
+            y[l] = Y + oy[(k + l) % kRing];
+        }
+        __m256d s = _mm256_setzero_pd();
+        int64_t t = 0;
+        for (; t + 4 <= r; t += 4) {
+            __m256d p[4];
+            products4(x, y, t, p);
+            s = _mm256_add_pd(s, p[0]);
+            s = _mm256_add_pd(s, p[1]);
+            s = _mm256_add_pd(s, p[2]);
+            s = _mm256_add_pd(s, p[3]);
+        }
+        if (t + 2 <= r) {
+            __m256d p[2];
+            products2(x, y, t, p);
+            s = _mm256_add_pd(s, p[0]);
+            s = _mm256_add_pd(s, p[1]);
+            t += 2;
+        }
+        if (t < r)
+            s = _mm256_add_pd(s, _mm256_mul_pd(tbx::simd::gather4(x, t),
+                                               tbx::simd::gather4(y, t)));
+        _mm256_storeu_pd(v + k, s);
     }
 }
 
@@ -222,22 +188,25 @@ constexpr int64_t kPiece = 8192;
 // changes; how each is formed does not, and each is formed once and written
 // to its own place: the bits are those of any other order.
 struct Striping {
-    int64_t stripeBytes;  // the part of Xt a stripe covers
+    int64_t cacheBytes;   // the part of Xt the stripes of all threads cover
     int64_t chunk;        // samples a chunk (a piece of the team's work)
     int64_t minRun;       // the average run of ascending rows worth it
 };
 // Chunks hold several times more samples than a factor of 480189 columns
 // has columns (the scale of a large rating matrix), so that each column of
-// Xt read from memory serves several products. The tests' striping
+// Xt read from memory serves several products. The cache share: at 10^8
+// such samples of rank 10 one thread took 815-980 ms in order, 572 ms with
+// stripes of 4 MB, 500-519 with 8, 490-504 with 16 and 705 with 32 (two
+// stripes of 19 MB: more than the cache keeps). The tests' striping
 // (Exec::anySize) cuts even a few samples into stripes and chunks.
-constexpr Striping kStriping{8 << 20, 1 << 22, 256};
+constexpr Striping kStriping{16 << 20, 1 << 22, 256};
 constexpr Striping kTestStriping{64, 64, 1};
 
 // Forms products k0 .. k1-1 stripe by stripe, if they come in runs of
 // ascending rows long enough on average and Xt is large enough for that to
 // pay; returns false (having formed nothing) otherwise.
 bool stripedProducts(const Factors& f, const Samples& s, int64_t k0, int64_t k1, double* v,
-                     const tbx::Exec& ex, const Striping& st)
+                     const tbx::Exec& ex, const Striping& st, int threads)
 {
     // The runs of rows that never fall: run g is starts[g] .. starts[g+1]-1.
     const int64_t most = (k1 - k0) / st.minRun + 1;
@@ -259,9 +228,11 @@ bool stripedProducts(const Factors& f, const Samples& s, int64_t k0, int64_t k1,
         }
     top = s.I[k1 - 1] > top ? s.I[k1 - 1] : top;
     starts.push_back(k1);
-    // Rows 1 .. top of Xt, in stripes of rows with about stripeBytes each.
+    // Rows 1 .. top of Xt, in stripes of rows with about cacheBytes /
+    // threads each: the threads' stripes share the last cache.
     const double bytes = top * static_cast<double>(f.r) * sizeof(double);
-    const int64_t stripes = static_cast<int64_t>(bytes / static_cast<double>(st.stripeBytes)) + 1;
+    const double stripeBytes = static_cast<double>(st.cacheBytes) / threads;
+    const int64_t stripes = static_cast<int64_t>(bytes / stripeBytes) + 1;
     if (stripes < 2)
         return false;
     next.assign(starts.begin(), starts.end() - 1);
@@ -292,7 +263,7 @@ void obsprodKernel(const Factors& f, const Samples& s, double* v, const tbx::Exe
     // random samples at once.
     bool striped = f.r > 0 && s.L >= 2 * st.chunk &&
                    (f.m == 0 || static_cast<double>(f.m) * static_cast<double>(f.r) * sizeof(double) >
-                                    2.0 * static_cast<double>(st.stripeBytes));
+                                    2.0 * static_cast<double>(st.cacheBytes) / threads);
     for (int64_t k = 1, falls = 0; striped && k < s.L && k < 1024; ++k)
         striped = (falls += s.I[k] < s.I[k - 1]) <= k / st.minRun + 1;
     if (!striped) {
@@ -302,7 +273,7 @@ void obsprodKernel(const Factors& f, const Samples& s, double* v, const tbx::Exe
     }
     tbx::pieces(threads, tbx::piecesOf(s.L, st.chunk), [&](int64_t c) {
         const int64_t k0 = c * st.chunk, k1 = k0 + st.chunk < s.L ? k0 + st.chunk : s.L;
-        if (!stripedProducts(f, s, k0, k1, v, ex, st))
+        if (!stripedProducts(f, s, k0, k1, v, ex, st, threads))
             products(f, s, k0, k1, v, ex);
     });
 }
