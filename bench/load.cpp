@@ -59,8 +59,9 @@ double median(std::vector<double> v)
 // scheduler's time slices (some milliseconds) takes many times its usual
 // time whatever the setting, and a batch of calls timed together would
 // carry that slice into its own time; each call is timed alone, the
-// setting that goes first changes from call to call, and short calls are
-// repeated (to 0.6 s, at most 101 calls; calls of under 2 ms to `rounds`
+// setting that goes first is drawn at random for each pair of calls (a
+// fixed alternation can fall into step with the slices), and short calls are
+// repeated (to 1.2 s, at most 151 calls; calls of under 2 ms to `rounds`
 // times 2 ms), so that the medians are those of the calls and not of where
 // the slices happened to fall.
 void timePair(const Row& row, int rounds, double& one, double& all)
@@ -70,12 +71,13 @@ void timePair(const Row& row, int rounds, double& one, double& all)
     row.run(single);
     row.run(team);
     const double once = msOf(row.run, single);
-    int calls = std::max(rounds, static_cast<int>(std::min(101.0, std::ceil(600.0 / std::max(once, 1e-4)))));
+    int calls = std::max(rounds, static_cast<int>(std::min(151.0, std::ceil(1200.0 / std::max(once, 1e-4)))));
     if (once < 2.0 && rounds >= 2)
         calls = std::max(calls, static_cast<int>(std::min(20000.0, rounds * 2.0 / std::max(once, 1e-4))));
     std::vector<double> a, b;
+    std::mt19937 coin(17);
     for (int c = 0; c < calls; ++c) {
-        if (c % 2 == 0) {
+        if (coin() & 1) {
             a.push_back(msOf(row.run, single));
             b.push_back(msOf(row.run, team));
         } else {
