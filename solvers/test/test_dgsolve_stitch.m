@@ -7,6 +7,8 @@ function test_dgsolve_stitch ()
   % places; a single patch is taken as it is.
   here = pwd ();
   back = onCleanup (@() cd (here));
+  % The toolbox's own superposition (examples/superpose.m).
+  addpath (fullfile (fileparts (fileparts (which ('dgsolve'))), 'examples'));
   cd (fullfile (fileparts (which ('dgsolve')), 'private'));
 
   % A cloud along a band, cut into overlapping windows along its length
@@ -96,11 +98,4 @@ function [Y, mirrored] = frames (P, patches)
     mirrored(k) = det (Q) < 0;
     Y{k} = Q * P(:, patches{k}) + 10 * randn (3, 1);
   end
-end
-
-function r = superpose (X, Xref)
-  % The RMSD after the best rotation, reflection and shift.
-  A = X - mean (X, 2);  B = Xref - mean (Xref, 2);
-  [U, ~, V] = svd (B * A');
-  r = sqrt (sum (sum ((U * V' * A - B) .^ 2)) / size (X, 2));
 end
