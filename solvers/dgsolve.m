@@ -84,7 +84,10 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %                    rows violated beyond a robust limit (three robust
 %                    deviations of the violations, at least 5% of that
 %                    length) are set aside and the rest solved again
-%                    (centred tables, then as given), in rounds; a
+%                    (centred tables, then as given), in rounds (a
+%                    distance row set aside keeps the half the answer
+%                    meets: its target stays an upper bound where the
+%                    answer is shorter, a lower bound where longer); a
 %                    jackknife (the rows left out in eight groups in
 %                    turn) finds rows the answer bent to meet; while the
 %                    time left allows, fresh robust starts without the
@@ -831,7 +834,8 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   %   - the rows violated beyond LIMIT are set aside and the rest descended
   %     on (SETTLE: centred tables, then as given), warm from X, until the
   %     set hardly changes (a row set aside comes back when the answer
-  %     meets it within the limit);
+  %     meets it within the limit; a distance row set aside keeps its met
+  %     half as a bound, see KEEP_ROWS);
   %   - a jackknife finds the outliers the answer has taken in by bending
   %     around them: the kept rows are dealt into 8 groups, and each group
   %     is judged at the answer that the kept rows outside it give (warm
@@ -868,7 +872,7 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
       break;
     end
     t0 = toc (o.clock);
-    q = keep_rows (p, ~out);
+    q = keep_rows (p, ~out, X, out);
     [Y, run, rs] = one_start (kinds{k}, q, o, rs, say);
     outY = out;
     reasonY = run.reason;
@@ -890,7 +894,7 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   if (~stop_now (reason, o))
     % The rounds' descents were held to 1000 iterations: a last one on
     % the rows kept runs until it stops as any descent does.
-    q = keep_rows (p, ~out);
+    q = keep_rows (p, ~out, X, out);
     [X, h, reason] = descend (X, q, table_groups (q, q), o, 0, o.maxIter, 100, say);
     history = follow (history, h);
   end
@@ -961,14 +965,14 @@ function [X, out, history, reason] = set_aside (X, p, o, out, unit, history, rea
     if (stop_now (reason, o))
       break;
     end
-    [X, history, reason] = settle (X, keep_rows (p, ~out), o, history, say);
+    [X, history, reason] = settle (X, keep_rows (p, ~out, X, out), o, history, say);
     now = row_misfits (X, p) > limit (row_misfits (X, p), out, unit);
     changed = nnz (now ~= out);
     say ('  robust: %d row(s) set aside, %d after judging again\n', nnz (out), nnz (now));
     out = now;
     if (changed <= max (2, 0.01 * nnz (out)))
       if (changed > 0 && ~stop_now (reason, o))
-        [X, history, reason] = settle (X, keep_rows (p, ~out), o, history, say);
+        [X, history, reason] = settle (X, keep_rows (p, ~out, X, out), o, history, say);
       end
       break;
     end
@@ -1006,7 +1010,7 @@ function [add, rs] = jackknife (X, p, o, out, unit, rs)
       add = false (total, 1);
       return;
     end
-    q = keep_rows (p, ~out & group ~= g);
+    q = keep_rows (p, ~out & group ~= g, X, out);
     Y = descend (X, q, table_groups (q, q.centred), o, 0, 300, 100, [], false);
     [rD, rLb, rUb] = row_violations (Y, p.D, p.Lb, p.Ub);
     rg = [rD; rLb; rUb];
@@ -1015,10 +1019,31 @@ function [add, rs] = jackknife (X, p, o, out, unit, rs)
   add = ~out & r > limit (r, out, unit);
 end
 
-function q = keep_rows (p, keep)
-  % TRIM with one logical column over the rows D, Lb, Ub in turn.
+function q = keep_rows (p, keep, X, out)
+  % TRIM with one logical column over the rows D, Lb, Ub in turn. With X
+  % and OUT (the rows set aside, same layout): a distance row set aside
+  % still says which side of its target the answer must not cross, the
+  % side it meets: its target stays as an upper bound (type 0) where X
+  % is shorter than the target and as a lower bound (type 1) where X is
+  % longer, weighed as the tables' bounds of those types. Only the
+  % violated half of such a row is left out.
   m = [size(p.D, 1), size(p.Lb, 1), size(p.Ub, 1)];
   q = trim (p, keep(1:m(1)), keep(m(1) + (1:m(2))), keep(m(1) + m(2) + 1:end));
+  if (nargin < 4)
+    return;
+  end
+  half = find (out(1:m(1)) & ~keep(1:m(1)));
+  if (isempty (half))
+    return;
+  end
+  H = p.D(half, :);
+  shorter = sqrt (sum ((X(:, H(:, 1)) - X(:, H(:, 2))) .^ 2, 1))' < H(:, 3);
+  q.Ub = [q.Ub; H(shorter, 1:3), zeros(nnz (shorter), 1)];
+  q.Lb = [q.Lb; H(~shorter, 1:3), ones(nnz (~shorter), 1)];
+  q.rows.Ub = [q.rows.Ub; p.rows.D(half(shorter))];
+  q.rows.Lb = [q.rows.Lb; p.rows.D(half(~shorter))];
+  q.g = dg_graph (p.n, q.D, q.Lb, q.Ub, p.g.named, p.dim);
+  q.centred = centred (q, 0.3);
 end
 
 function [X, history, reason] = robust_descent (X, p, o, scales, say)

@@ -189,6 +189,22 @@ function test_dgsolve ()
   assert (all (r(info.suspect.D) > 0.05 * median (Do(:, 3))));
   assert (max (r(setdiff (1:end, info.suspect.D))) <= 0.01);
 
+  % Rows set aside keep the half they meet: a row too long is kept as an
+  % upper bound at its target, one too short as a lower bound. Half the
+  % wrong rows of the lattice made too short instead: the same answer, the
+  % same suspects, each met on the side the true distance lies (a half
+  % kept on the wrong side would pull the lattice out of shape).
+  Ds = Do;
+  short = wrong(1:2:end);
+  Ds(short, 3) = Ds(short, 3) / 1.5 / 2;
+  [X, info] = dgsolve (64, Ds, [], [], struct ('robust', true, 'starts', 1));
+  assert (sort (info.suspect.D), wrong);
+  assert (superpose (X, C) < 1e-3, sprintf ('robust RMSD, rows too short %g', superpose (X, C)));
+  d = sqrt (sum ((X(:, Ds(:, 1)) - X(:, Ds(:, 2))) .^ 2, 1))' - Ds(:, 3);
+  long = setdiff (wrong, short);
+  assert (all (d(short) > 0) && all (d(long) < 0));
+  assert (info.converged);
+
   % An outlier that a plain fit takes in by bending: a chain whose points
   % know the four before them, one distance two apart made 50% too long.
   % The plain fit meets it (the chain bends there, and the other rows
