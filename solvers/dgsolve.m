@@ -92,8 +92,10 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %                    turn) finds rows the answer bent to meet; while the
 %                    time left allows, fresh robust starts without the
 %                    rows set aside (three at most), judged the same
-%                    way, and the answer of least trimmed misfit is kept
-%                    (these take the place of further starts). The rows set aside and still
+%                    way, and, with three answers or more, their mean
+%                    (superposed) settled and judged so too; the answer
+%                    of least trimmed misfit is kept (these take the
+%                    place of further starts). The rows set aside and still
 %                    violated by more than 5% of that length are listed
 %                    in info.suspect and left out of info.converged;
 %                    when maxTime cuts the rounds short (or the start),
@@ -847,6 +849,9 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   %     is kept: an outlier the first answer took in by bending is seldom
   %     taken in the same way from another start, and a start in a wrong
   %     fold shows as more misfit;
+  %   - with three answers or more, their mean (each superposed on the
+  %     best) settled and judged the same way, kept if its trimmed misfit
+  %     is less;
   %   - a last descent on the rows kept, as given.
   % The rows set aside and still violated by more than 5% of the rows'
   % median length at the end are the suspects. REASON: why the start's
@@ -867,6 +872,7 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   fX = trimmed (X, p, t);
   took = toc (o.clock);
   kinds = {'embed', 'random', 'random'};
+  answers = {X};                     % those not cut short, for their mean
   for k = 1:numel (kinds)
     if (stop_now (reason, o) || o.maxTime - toc (o.clock) < 1.2 * took)
       break;
@@ -885,10 +891,29 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
       break;                         % an answer cut short is not compared
     end
     fY = trimmed (Y, p, t);
+    answers{end + 1} = Y;
     say ('  robust: trimmed misfit %.4g (best so far, %d aside), %.4g (fresh start %d, %d aside)\n', ...
          fX, nnz (out), fY, k, nnz (outY));
     if (fY < fX)
       X = Y;  out = outY;  history = historyY;  reason = reasonY;  fX = fY;
+    end
+  end
+  if (numel (answers) >= 3 && ~stop_now (reason, o))
+    % The answers differ most where the rows hold the points loosely, each
+    % placing such points its own way; their mean, superposed on the best
+    % (reflection allowed), lies nearer the places the rows agree on. It
+    % is settled and judged as a start is, and kept if its trimmed misfit
+    % is less.
+    A = zeros (size (X));
+    for k = 1:numel (answers)
+      A = A + fit_onto (answers{k}, X, true (1, p.n)) / numel (answers);
+    end
+    [A, outA, historyA, reasonA] = set_aside (A, p, o, out, unit, history, reason, say);
+    fA = trimmed (A, p, t);
+    say ('  robust: trimmed misfit %.4g (best so far), %.4g (mean of %d answers, %d aside)\n', ...
+         fX, fA, numel (answers), nnz (outA));
+    if (fA < fX && ~stop_now (reasonA, o))
+      X = A;  out = outA;  history = historyA;  reason = reasonA;  fX = fA;
     end
   end
   if (~stop_now (reason, o))
