@@ -1053,22 +1053,19 @@ function q = keep_rows (p, keep, X, out)
   % longer, weighed as the tables' bounds of those types. Only the
   % violated half of such a row is left out.
   m = [size(p.D, 1), size(p.Lb, 1), size(p.Ub, 1)];
-  q = trim (p, keep(1:m(1)), keep(m(1) + (1:m(2))), keep(m(1) + m(2) + 1:end));
+  kD = keep(1:m(1));  kLb = keep(m(1) + (1:m(2)));  kUb = keep(m(1) + m(2) + 1:end);
   if (nargin < 4)
+    q = trim (p, kD, kLb, kUb);
     return;
   end
-  half = find (out(1:m(1)) & ~keep(1:m(1)));
-  if (isempty (half))
-    return;
-  end
+  half = find (out(1:m(1)) & ~kD);
   H = p.D(half, :);
   shorter = sqrt (sum ((X(:, H(:, 1)) - X(:, H(:, 2))) .^ 2, 1))' < H(:, 3);
-  q.Ub = [q.Ub; H(shorter, 1:3), zeros(nnz (shorter), 1)];
-  q.Lb = [q.Lb; H(~shorter, 1:3), ones(nnz (~shorter), 1)];
-  q.rows.Ub = [q.rows.Ub; p.rows.D(half(shorter))];
-  q.rows.Lb = [q.rows.Lb; p.rows.D(half(~shorter))];
-  q.g = dg_graph (p.n, q.D, q.Lb, q.Ub, p.g.named, p.dim);
-  q.centred = centred (q, 0.3);
+  extra.Lb = [H(~shorter, 1:3), ones(nnz (~shorter), 1)];
+  extra.Ub = [H(shorter, 1:3), zeros(nnz (shorter), 1)];
+  extra.rowsLb = p.rows.D(half(~shorter));
+  extra.rowsUb = p.rows.D(half(shorter));
+  q = trim (p, kD, kLb, kUb, extra);
 end
 
 function [X, history, reason] = robust_descent (X, p, o, scales, say)
@@ -1097,12 +1094,17 @@ function [X, history, reason] = robust_descent (X, p, o, scales, say)
   end
 end
 
-function q = trim (p, kD, kLb, kUb)
+function q = trim (p, kD, kLb, kUb, extra)
   % The problem with only the rows kept (those set aside still count in
-  % the reports, through p.all).
+  % the reports, through p.all), and EXTRA bounds if given (fields Lb,
+  % Ub and the row numbers rowsLb, rowsUb they come from).
   q = p;
   q.D = p.D(kD, :);  q.Lb = p.Lb(kLb, :);  q.Ub = p.Ub(kUb, :);
   q.rows = struct ('D', p.rows.D(kD), 'Lb', p.rows.Lb(kLb), 'Ub', p.rows.Ub(kUb));
+  if (nargin > 4)
+    q.Lb = [q.Lb; extra.Lb];  q.Ub = [q.Ub; extra.Ub];
+    q.rows.Lb = [q.rows.Lb; extra.rowsLb];  q.rows.Ub = [q.rows.Ub; extra.rowsUb];
+  end
   q.g = dg_graph (p.n, q.D, q.Lb, q.Ub, p.g.named, p.dim);
   q.centred = centred (q, 0.3);
 end
