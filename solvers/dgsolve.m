@@ -88,7 +88,7 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %                    distance row set aside keeps the half the answer
 %                    meets: its target stays an upper bound where the
 %                    answer is shorter, a lower bound where longer); a
-%                    jackknife (the rows left out in eight groups in
+%                    jackknife (the rows left out in 16 groups in
 %                    turn) finds rows the answer bent to meet; while the
 %                    time left allows, fresh robust starts without the
 %                    rows set aside (three at most), judged the same
@@ -839,7 +839,7 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   %     meets it within the limit; a distance row set aside keeps its met
   %     half as a bound, see KEEP_ROWS);
   %   - a jackknife finds the outliers the answer has taken in by bending
-  %     around them: the kept rows are dealt into 8 groups, and each group
+  %     around them: the kept rows are dealt into 16 groups, and each group
   %     is judged at the answer that the kept rows outside it give (warm
   %     from X): a row whose points spring away from it once it is left
   %     out is held only by itself (twice at most);
@@ -1024,8 +1024,11 @@ function [add, rs] = jackknife (X, p, o, out, unit, rs)
   % left out in turn and the rest descended on from X, on their centred
   % tables: drawn to the middle of their bounds, points that were bent
   % to the edge of them to meet an outlier spring back (as given, they
-  % may stay where they are, the bounds met).
-  K = 8;
+  % may stay where they are, the bounds met). 16 groups rather than 8:
+  % fewer rows lose their hold at once; on 1ADZ (seeds 1-5, maxTime
+  % 150 s) the answers came out 0.50 A from the true ones on average
+  % against 0.56 A, though not better on every seed.
+  K = 16;
   total = numel (out);
   [u, rs] = dg_random (rs, total);
   group = min (K, floor (u * K) + 1);
