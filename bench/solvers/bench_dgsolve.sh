@@ -19,7 +19,10 @@
 #     SIZES    comma-separated of: nmr (1ADZ, its three kinds), 2k, 10k, 20k
 #              (default: all)
 #     SEEDS    comma-separated seeds of the tables (default: 1)
-#     SOLVERS  comma-separated of: new, former (default: both)
+#     SOLVERS  comma-separated of: new, former, oracle (default: new,
+#              former; oracle: dgsolve without robust on the outlier
+#              tables with exactly the planted rows taken out, the floor
+#              the rows left allow; run on the outlier tables only)
 # Builds the native toolbox in build-bench/ first. Prints each result as it
 # comes and the Markdown table at the end; results also go to
 # build-bench/dgsolve-results.tsv.
@@ -90,7 +93,8 @@ for c in "${cases[@]}"; do
       case "$v" in
         new) solver=dgsolve ;;
         former) solver=dgsolve_former ;;
-        *) echo "no solver $v (new, former)" >&2; exit 2 ;;
+        oracle) solver=oracle; [ "$kind" = outliers ] || continue ;;
+        *) echo "no solver $v (new, former, oracle)" >&2; exit 2 ;;
       esac
       octave "bench_dgsolve('solve', '$solver', '$tables', $limit, '$results');"
     done

@@ -189,6 +189,35 @@ function test_dgsolve ()
   assert (all (r(info.suspect.D) > 0.05 * median (Do(:, 3))));
   assert (max (r(setdiff (1:end, info.suspect.D))) <= 0.01);
 
+  % Rows set aside keep the half they meet: a row too long is kept as an
+  % upper bound at its target, one too short as a lower bound. Half the
+  % wrong rows of the lattice made too short instead: the same answer, the
+  % same suspects, each met on the side the true distance lies (a half
+  % kept on the wrong side would pull the lattice out of shape).
+  Ds = Do;
+  short = wrong(1:2:end);
+  Ds(short, 3) = Ds(short, 3) / 1.5 / 2;
+  [X, info] = dgsolve (64, Ds, [], [], struct ('robust', true, 'starts', 1));
+  assert (sort (info.suspect.D), wrong);
+  assert (superpose (X, C) < 1e-3, sprintf ('robust RMSD, rows too short %g', superpose (X, C)));
+  d = sqrt (sum ((X(:, Ds(:, 1)) - X(:, Ds(:, 2))) .^ 2, 1))' - Ds(:, 3);
+  long = setdiff (wrong, short);
+  assert (all (d(short) > 0) && all (d(long) < 0));
+  assert (info.converged);
+
+  % Two pieces, the lattice twice with its wrong rows: the robust runs
+  % compare fresh starts and the mean of the answers, superposed as a
+  % whole; the pieces are free to lie anywhere relative to each other,
+  % so the mean can be no better than the answers, and each piece still
+  % comes back with its wrong rows the suspects.
+  D2 = [Do; Do(:, 1:2) + 64, Do(:, 3)];
+  [X, info] = dgsolve (128, D2, [], [], struct ('robust', true, 'starts', 1));
+  assert (sort (info.suspect.D), [wrong; wrong + size(Do, 1)]);
+  assert (superpose (X(:, 1:64), C) < 1e-3 && superpose (X(:, 65:128), C) < 1e-3, ...
+          sprintf ('robust RMSD, two pieces %g, %g', superpose (X(:, 1:64), C), ...
+                   superpose (X(:, 65:128), C)));
+  assert (info.converged && numel (info.pieces) == 2);
+
   % An outlier that a plain fit takes in by bending: a chain whose points
   % know the four before them, one distance two apart made 50% too long.
   % The plain fit meets it (the chain bends there, and the other rows
