@@ -508,9 +508,12 @@ Outcome rowgram(const Args& a, Pass& p)
 
 int64_t firstColumnOutside(const uint32_t* col, int64_t count, int64_t n)
 {
-    // col - 1, wrapping 0 around to 2^32 - 1, must be below n; each chunk's
-    // largest is found first (a loop the compiler runs in vector lanes).
-    const uint64_t limit = n > 0 ? static_cast<uint64_t>(n) : 0;
+    // col - 1, wrapping 0 around to 2^32 - 1, must be below n, and below
+    // 2^32 - 1 where n is larger (so that a 0 stays outside however many
+    // columns there are); each chunk's largest is found first (a loop the
+    // compiler runs in vector lanes).
+    constexpr uint64_t kWrapped = std::numeric_limits<uint32_t>::max();
+    const uint64_t limit = n <= 0 ? 0 : static_cast<uint64_t>(n) < kWrapped ? static_cast<uint64_t>(n) : kWrapped;
     constexpr int64_t kChunk = 1024;
     for (int64_t s0 = 0; s0 < count; s0 += kChunk) {
         const int64_t s1 = s0 + kChunk < count ? s0 + kChunk : count;

@@ -358,6 +358,7 @@ void passSeeds(Seeds& s)
     s.add("rowgram", "example", 1, {dbl(2, 3, {1, 0, 2, 1, 3, 1}), count, col});
     s.add("rowgram", "rank-zero", 1, {dbl(0, 3, {}), count, col});
     s.add("rowgram", "col-zero", 1, {Ht, count, u32({0, 1, 1})});
+    s.add("rowgram", "col-zero-wide", 1, {dbl(0, uint64_t(1) << 40, {}), count, u32({0, 1, 1})});
     s.add("rowgram", "counts-too-few", 1, {Ht, u32({1}), col});
     s.add("rowgram", "count-is-col", 1, {Ht, u32({1, 1, 1}), alias(1)});
     s.add("rowgram", "empty-rows", 1, {dbl(3, 2, {1, 2, 3, 4, 5, 6}), u32({0, 3, 0, 0}), u32({2, 1, 2})});

@@ -225,4 +225,10 @@ TEST(Indices, TheFirstColumnNumberOutsideIsFoundInEveryChunk)
             EXPECT_EQ(at, chk::firstColumnOutside(c.data(), 3000, n)) << bad << " at " << at;
             EXPECT_EQ(-1, chk::firstColumnOutside(c.data(), at, n)) << bad << " at " << at;
         }
+    // With 2^32 columns or more every nonzero uint32 names one; 0 still
+    // names none (it wraps to 2^32 - 1, a column that then exists).
+    for (int64_t wide : {int64_t(4294967295), int64_t(1) << 32, int64_t(1) << 40}) {
+        std::vector<uint32_t> c = {1, 4294967295u, 0, 5};
+        EXPECT_EQ(2, chk::firstColumnOutside(c.data(), 4, wide)) << wide;
+    }
 }
