@@ -513,7 +513,8 @@ int64_t firstColumnOutside(const uint32_t* col, int64_t count, int64_t n)
     // columns there are); each chunk's largest is found first (a loop the
     // compiler runs in vector lanes).
     constexpr uint64_t kWrapped = std::numeric_limits<uint32_t>::max();
-    const uint64_t limit = n <= 0 ? 0 : static_cast<uint64_t>(n) < kWrapped ? static_cast<uint64_t>(n) : kWrapped;
+    const uint64_t width = n > 0 ? static_cast<uint64_t>(n) : 0;
+    const uint64_t limit = width < kWrapped ? width : kWrapped;
     constexpr int64_t kChunk = 1024;
     for (int64_t s0 = 0; s0 < count; s0 += kChunk) {
         const int64_t s1 = s0 + kChunk < count ? s0 + kChunk : count;
