@@ -141,7 +141,8 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
 %     spread       for each point, how far it stays moved when the answer
 %                  is bent by a smooth random field of RMS a tenth of the
 %                  rows' median length and left to spring back for 200
-%                  iterations (NaN where the test could not run)
+%                  iterations (NaN where the test could not run); with
+%                  robust, on the rows kept (the suspects left out)
 %     undetermined points whose spread exceeds half that RMS: the tables
 %                  hold them loosely (more where bounds are few or wide)
 %     pieces       cell of point lists: the separate pieces of the problem
@@ -253,13 +254,18 @@ function [X, info] = dgsolve (n, D, Lb, Ub, varargin)
   end
 
   suspect = struct ('D', zeros (0, 1), 'Lb', zeros (0, 1), 'Ub', zeros (0, 1));
+  kept = p;
   if (o.robust && best.largest > o.tol)
     % Also when the time ran out in the start: the rounds then only
     % judge the rows at the answer so far, and say maxTime.
-    [X, suspect, h, last, rs] = robust_rounds (X, p, o, rs, say, last);
+    [X, suspect, h, last, rs, out] = robust_rounds (X, p, o, rs, say, last);
     best.history = follow (best.history, h);
+    % How firmly the rows hold each point is asked of the rows the answer
+    % keeps: sprung back with the suspects too, every point would follow
+    % their pull and seem free.
+    kept = keep_rows (p, ~out, X, out);
   end
-  [spread, scale, rs] = spread_test (X, p, o, rs);
+  [spread, scale, rs] = spread_test (X, kept, o, rs);
   info = answer (X, p, o, best, suspect, last, failure);
   info.spread = spread;
   info.undetermined = find (spread > scale / 2);
@@ -831,7 +837,7 @@ end
 
 %% Robust rounds
 
-function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, reason)
+function [X, suspect, history, reason, rs, out] = robust_rounds (X, p, o, rs, say, reason)
   % Rows that no configuration meets along with the others. X comes from
   % a robust start (see SOLVE_SMALL and ONE_START: every row weighed down
   % by its violation as the descents go), so the outliers have pulled it
@@ -857,7 +863,8 @@ function [X, suspect, history, reason, rs] = robust_rounds (X, p, o, rs, say, re
   %     is less;
   %   - a last descent on the rows kept, as given.
   % The rows set aside and still violated by more than 5% of the rows'
-  % median length at the end are the suspects. REASON: why the start's
+  % median length at the end are the suspects (OUT: a logical column
+  % over the rows D, Lb, Ub in turn). REASON: why the start's
   % last descent stopped; 'maxTime' whenever the time cut the rounds
   % short.
   unit = robust_unit (p);
